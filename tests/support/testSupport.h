@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace testsupport {
+
+// Folder of the fixtures in tests/data.
+QString DataDir();
+// Whole content of a fixture file in tests/data.
+QByteArray ReadFixture(const QString &name);
+
+} // namespace testsupport
