@@ -27,7 +27,8 @@ struct Totals {
 // The whole list counts as nothing unless its smallest dtb F is after day 0
 // and its largest dte L is after F; empty intervals take part in F and L too.
 // A list that gets past that test must keep every dtb and dte within
-// FirstFourDigitDay..LastFourDigitDay, else std::length_error is thrown:
+// 01.01.0001..31.12.9999 (FirstFourDigitDay..LastFourDigitDay of
+// calendar.h), else std::length_error is thrown:
 // such numbers are no enterable date, and the caller shows the calculation
 // as failed rather than a result made from them.
 Totals SumTotals(std::span<const TRExp> periods);
