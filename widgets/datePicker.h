@@ -15,6 +15,7 @@ class TDateTimePicker : public QWidget {
     Q_OBJECT
 public:
     explicit TDateTimePicker(QWidget *parent = nullptr);
+    ~TDateTimePicker() override;
 
     void setShowCheckbox(bool show);
     bool showCheckbox() const;
@@ -38,6 +39,9 @@ signals:
     void changed();
     // The month calendar closed.
     void closeUp();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     struct Impl;
