@@ -75,6 +75,14 @@ public:
 private:
     friend class Table;
     Field(Table &table, FieldDef def, int index);
+    // A value as this field stores it; throws StoreError for text that is
+    // no valid number, date or boolean.
+    PacketValue toStored(const QVariant &value) const;
+    PacketValue fromText(const QString &text) const;
+    PacketValue fromInteger(qint32 value) const;
+    PacketValue fromBoolean(bool value) const;
+    PacketValue fromDateTime(double dateTime) const;
+    void store(PacketValue value);
     Table &m_table;
     FieldDef m_def;
     int m_index; // position among all fields (stored first, then calculated)
@@ -155,6 +163,9 @@ public:
     void close();
     // Any posted insert, effective edit or delete since load or create.
     bool changed() const;
+    // A field of the pending insert or edit was written (the detail link's
+    // own filling of the link field does not count).
+    bool modified() const;
 
     // Editing.
     void insert();

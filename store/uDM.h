@@ -6,6 +6,9 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
+
+class QLockFile;
 
 namespace store {
 
@@ -21,6 +24,10 @@ struct TExpItog {
 
 // The data module: the tables, the summary report and the store lifecycle.
 class Tdm {
+    // Declared first so that it is released after the tables have been
+    // closed (and written) at the end of the program.
+    std::unique_ptr<QLockFile> fLock;
+
 public:
     Tdm();
     ~Tdm();
@@ -44,6 +51,18 @@ public:
     bool OpenDB();
     // Closes both tables, which writes the changed ones. False on failure.
     bool CloseDB();
+    // Why the last OpenDB or CloseDB failed; empty after a success.
+    const QString &lastError() const { return fLastError; }
+    // Keeps a second copy of the program off the data directory's files.
+    bool LockDB();
+    void UnlockDB();
+    // Closes every table still open under the save rule, releases the lock.
+    void EndOfProgram();
+    // Runs EndOfProgram when it goes out of scope.
+    struct EndOfProgramGuard {
+        Tdm &dm;
+        ~EndOfProgramGuard();
+    };
 
     // Deletes the current employee and all of that employee's periods.
     void EmpDel();
@@ -62,9 +81,11 @@ public:
 
 private:
     void ClearItog(TExpItog &itog) const;
+    void MigrateLegacyPeriods(const QString &legacyPath);
 
     QString fPath;
     TOutItog fOutItog;
+    QString fLastError;
 };
 
 } // namespace store
