@@ -140,7 +140,10 @@ public:
 protected:
     void paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const override
     {
+        // The style's header drawing leaves the painter clipped to its label.
+        painter->save();
         QHeaderView::paintSection(painter, rect, logicalIndex);
+        painter->restore();
         if (logicalIndex != m_grid->currentRow())
             return;
         const int h = std::min(rect.height() - 6, kIndicatorWidth - 4) / 2 * 2;
