@@ -166,7 +166,7 @@ private:
     void readFields(pugi::xml_node fields);
     void readParams(pugi::xml_node params);
     void readRows(pugi::xml_node rowdata);
-    PacketValue value(std::string_view raw, const PacketColumn &column) const;
+    PacketValue value(std::string_view raw, ColumnKind kind) const;
     void settleAutoInc();
 };
 
@@ -236,7 +236,9 @@ std::string Reader::unescape(std::string_view raw) const
     out.reserve(raw.size());
     for (size_t i = 0; i < raw.size();) {
         if (raw[i] != '&') {
-            out.push_back(raw[i++]);
+            const size_t next = std::min(raw.find('&', i), raw.size());
+            out.append(raw.substr(i, next - i));
+            i = next;
             continue;
         }
         const std::string_view rest = raw.substr(i);
@@ -268,6 +270,8 @@ std::string Reader::unescape(std::string_view raw) const
 // A value as code-page bytes.
 QByteArray Reader::text(std::string_view raw) const
 {
+    if (!m_utf8 && raw.find('&') == std::string_view::npos)
+        return QByteArray(raw.data(), qsizetype(raw.size()));
     const std::string bytes = unescape(raw);
     if (m_utf8)
         return platform::Utf8ToAnsi(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
@@ -468,9 +472,9 @@ std::optional<qint32> DayOf(std::string_view s)
     return platform::DayFromDate(d);
 }
 
-PacketValue Reader::value(std::string_view raw, const PacketColumn &column) const
+PacketValue Reader::value(std::string_view raw, ColumnKind kind) const
 {
-    switch (column.kind()) {
+    switch (kind) {
     case ColumnKind::Integer:
         if (const auto v = LeadingInteger(unescape(raw)))
             return *v;
@@ -503,6 +507,9 @@ void Reader::readRows(pugi::xml_node rowdata)
     if (cells > 8 * quint64(m_bytes.size()) + (1u << 20))
         reject(rowdata, u"%1 rows of %2 columns are out of proportion to the file"_s.arg(rows.size()).arg(columns));
     m_packet.rows.reserve(rows.size());
+    std::vector<ColumnKind> kinds;
+    for (const PacketColumn &c : m_packet.columns)
+        kinds.push_back(c.kind());
     for (const pugi::xml_node r : rows) {
         if (std::string_view(r.name()) != "ROW")
             reject(r, u"ROWDATA holds '%1' instead of ROW"_s.arg(Shown(r.name())));
@@ -522,7 +529,7 @@ void Reader::readRows(pugi::xml_node rowdata)
             if (it == m_columnOfAttr.end() || seen[it->second])
                 continue;
             seen[it->second] = true;
-            row.values[it->second] = value(a.value(), m_packet.columns[it->second]);
+            row.values[it->second] = value(a.value(), kinds[it->second]);
         }
         m_packet.rows.push_back(std::move(row));
     }

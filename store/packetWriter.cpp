@@ -7,7 +7,7 @@
 #include <QDir>
 #include <QSaveFile>
 
-#include <cstdio>
+#include <charconv>
 
 using namespace Qt::StringLiterals;
 
@@ -18,25 +18,37 @@ namespace {
 // Attribute values, with the replacements the reader undoes. A zero byte
 // is written as a numeric reference: raw, it would end the file for any
 // XML reader.
+const char *Replacement(char c)
+{
+    switch (c) {
+    case '<': return "&lt;";
+    case '>': return "&gt;";
+    // Always a full "&amp;", also before byte 1: the short "&#" form that
+    // used to stand for that pair could not be read back.
+    case '&': return "&amp;";
+    case '\'': return "&apos;";
+    case '"': return "&quot;";
+    case '\r': return "&#013;";
+    case '\n': return "&#010;";
+    case '\t': return "&#009;";
+    case '\\': return "&#092;";
+    case '\0': return "&#000;";
+    default: return nullptr;
+    }
+}
+
 void AppendEscaped(QByteArray &out, QByteArrayView value)
 {
-    for (const char c : value) {
-        switch (c) {
-        case '<': out.append("&lt;"); break;
-        case '>': out.append("&gt;"); break;
-        // Always a full "&amp;", also before byte 1: the short "&#" form
-        // that used to stand for that pair could not be read back.
-        case '&': out.append("&amp;"); break;
-        case '\'': out.append("&apos;"); break;
-        case '"': out.append("&quot;"); break;
-        case '\r': out.append("&#013;"); break;
-        case '\n': out.append("&#010;"); break;
-        case '\t': out.append("&#009;"); break;
-        case '\\': out.append("&#092;"); break;
-        case '\0': out.append("&#000;"); break;
-        default: out.append(c); break;
+    const char *run = value.data();
+    const char *const end = run + value.size();
+    for (const char *p = run; p != end; ++p) {
+        if (const char *r = Replacement(*p)) {
+            out.append(run, p - run);
+            out.append(r);
+            run = p + 1;
         }
     }
+    out.append(run, end - run);
 }
 
 void AppendAttribute(QByteArray &out, QByteArrayView name, QByteArrayView value)
@@ -48,52 +60,71 @@ void AppendAttribute(QByteArray &out, QByteArrayView name, QByteArrayView value)
     out.append('"');
 }
 
+
+void AppendDigits(char *to, int value, int count)
+{
+    for (int i = count - 1; i >= 0; --i, value /= 10)
+        to[i] = char('0' + value % 10);
+}
+
+void AppendDate(QByteArray &out, qint32 day, const PacketColumn &column)
+{
+    int year = 0, month = 0, dayOfMonth = 0;
+    platform::DateFromDay(day).getDate(&year, &month, &dayOfMonth);
+    if (year < 1 || year > 9999)
+        throw StoreError(u"Column '%1': day %2 has no eight-digit date"_s.arg(QLatin1StringView(column.attrName)).arg(day));
+    char text[8];
+    AppendDigits(text, year, 4);
+    AppendDigits(text + 4, month, 2);
+    AppendDigits(text + 6, dayOfMonth, 2);
+    out.append(text, 8);
+}
+
+void AppendInteger(QByteArray &out, qint64 value)
+{
+    char text[24];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    out.append(text, end - text);
+}
+
 void AppendNumberAttribute(QByteArray &out, QByteArrayView name, qint64 value)
 {
-    AppendAttribute(out, name, QByteArray::number(value));
+    out.append(' ').append(name).append("=\"");
+    AppendInteger(out, value);
+    out.append('"');
 }
 
-QByteArray DateText(qint32 day, const PacketColumn &column)
-{
-    const QDate d = platform::DateFromDay(day);
-    if (!d.isValid() || d.year() < 1 || d.year() > 9999)
-        throw StoreError(u"Column '%1': day %2 has no eight-digit date"_s.arg(QLatin1StringView(column.attrName)).arg(day));
-    char text[9];
-    std::snprintf(text, sizeof text, "%04d%02d%02d", d.year(), d.month(), d.day());
-    return QByteArray(text, 8);
-}
-
-// The value as written, or nothing for null. The value must be of the
-// column's kind, or the file would not read back to the same packet.
-std::optional<QByteArray> ValueText(const PacketValue &value, const PacketColumn &column)
+// A column's value as the attribute of a row; nothing for null. The value
+// must be of the column's kind, or the file would not read back the same.
+void AppendValue(QByteArray &out, const PacketValue &value, const PacketColumn &column, ColumnKind kind)
 {
     if (IsNull(value))
-        return std::nullopt;
-    const ColumnKind kind = column.kind();
-    const auto mismatch = [&] {
-        return StoreError(u"Column '%1': value does not match its type '%2'"_s.arg(
-            QLatin1StringView(column.attrName), QLatin1StringView(column.typeToken)));
-    };
+        return;
+    out.append(' ').append(column.attrName).append("=\"");
+    bool matches = false;
     switch (kind) {
     case ColumnKind::Integer:
-        if (const auto *i = std::get_if<qint64>(&value))
-            return QByteArray::number(*i);
-        throw mismatch();
+        if (const auto *i = std::get_if<qint64>(&value); (matches = i != nullptr))
+            AppendInteger(out, *i);
+        break;
     case ColumnKind::Boolean:
-        if (const auto *b = std::get_if<bool>(&value))
-            return *b ? QByteArray("TRUE") : QByteArray("FALSE");
-        throw mismatch();
+        if (const auto *b = std::get_if<bool>(&value); (matches = b != nullptr))
+            out.append(*b ? "TRUE" : "FALSE");
+        break;
     case ColumnKind::Date:
-        if (const auto *d = std::get_if<PacketDate>(&value))
-            return DateText(d->day, column);
-        throw mismatch();
+        if (const auto *d = std::get_if<PacketDate>(&value); (matches = d != nullptr))
+            AppendDate(out, d->day, column);
+        break;
     case ColumnKind::Text:
     case ColumnKind::Raw:
-        if (const auto *t = std::get_if<QByteArray>(&value))
-            return *t;
-        throw mismatch();
+        if (const auto *t = std::get_if<QByteArray>(&value); (matches = t != nullptr))
+            AppendEscaped(out, *t);
+        break;
     }
-    throw mismatch();
+    if (!matches)
+        throw StoreError(u"Column '%1': value does not match its type '%2'"_s.arg(
+            QLatin1StringView(column.attrName), QLatin1StringView(column.typeToken)));
+    out.append('"');
 }
 
 void AppendField(QByteArray &out, const PacketColumn &c)
@@ -131,9 +162,11 @@ void AppendParams(QByteArray &out, const Packet &p)
         for (const ChangeLogEntry &e : p.changeLog) {
             if (!log.isEmpty())
                 log.append(' ');
-            log.append(QByteArray::number(e.row)).append(' ');
-            log.append(QByteArray::number(e.replaced)).append(' ');
-            log.append(QByteArray::number(e.kind));
+            AppendInteger(log, e.row);
+            log.append(' ');
+            AppendInteger(log, e.replaced);
+            log.append(' ');
+            AppendInteger(log, e.kind);
         }
         AppendAttribute(out, kChangeLogParam, log);
     }
@@ -158,17 +191,16 @@ void AppendParams(QByteArray &out, const Packet &p)
     out.append("</PARAMS>");
 }
 
-void AppendRow(QByteArray &out, const PacketRow &row, const std::vector<PacketColumn> &columns, bool withState)
+void AppendRow(QByteArray &out, const PacketRow &row, const std::vector<PacketColumn> &columns,
+               const std::vector<ColumnKind> &kinds, bool withState)
 {
     if (row.values.size() != columns.size())
         throw StoreError(u"A row has %1 values for %2 columns"_s.arg(row.values.size()).arg(columns.size()));
     out.append("<ROW");
     if (withState && row.state != 0)
         AppendNumberAttribute(out, kRowStateAttr, row.state);
-    for (size_t i = 0; i < columns.size(); ++i) {
-        if (const auto text = ValueText(row.values[i], columns[i]))
-            AppendAttribute(out, columns[i].attrName, *text);
-    }
+    for (size_t i = 0; i < columns.size(); ++i)
+        AppendValue(out, row.values[i], columns[i], kinds[i]);
     out.append("/>");
 }
 
@@ -180,6 +212,9 @@ QByteArray WritePacket(const Packet &packet)
     // Without a log only the visible rows are written, as unchanged rows;
     // with one, every version, so that the log's row numbers stay valid.
     const bool withHistory = !packet.changeLog.empty();
+    std::vector<ColumnKind> kinds;
+    for (const PacketColumn &c : packet.columns)
+        kinds.push_back(c.kind());
 
     QByteArray out;
     out.reserve(512 + qsizetype(packet.rows.size()) * (16 + 24 * qsizetype(packet.columns.size())));
@@ -191,7 +226,7 @@ QByteArray WritePacket(const Packet &packet)
     out.append("</METADATA><ROWDATA>");
     for (const PacketRow &row : packet.rows) {
         if (withHistory || row.visible())
-            AppendRow(out, row, packet.columns, withHistory);
+            AppendRow(out, row, packet.columns, kinds, withHistory);
     }
     out.append("</ROWDATA></DATAPACKET>");
     return out;
