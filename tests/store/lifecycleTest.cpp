@@ -17,8 +17,6 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
