@@ -34,7 +34,7 @@ void TModalForm::reject()
 
 int TModalForm::ShowModal()
 {
-    CentreOver(this, FindMainWindow());
+    fCentreOnShow = true;
     return exec();
 }
 
@@ -48,7 +48,13 @@ void TModalForm::FormShow() { }
 void TModalForm::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    // The window system reports the show once more after mapping the window.
+    if (event->spontaneous())
+        return;
     FormShow();
+    // Centred once its final size is known.
+    if (fCentreOnShow)
+        CentreOver(this, FindMainWindow());
 }
 
 bool TModalForm::eventFilter(QObject *watched, QEvent *event)

@@ -57,6 +57,7 @@ private:
     void placeAnchored(QWidget *parent);
 
     QList<Anchor> fAnchors;
+    bool fCentreOnShow = false;
 };
 
 // The dialogs' own font (Tahoma 8 pt) and that of their labels, edit

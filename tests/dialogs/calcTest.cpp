@@ -53,6 +53,9 @@ protected:
     void Show(std::function<void(TfCalc &)> act)
     {
         WhenShown<TfCalc>([act = std::move(act)](TfCalc &form) {
+            // The offscreen platform does not activate windows by itself;
+            // window shortcuts need the window to be the active one.
+            QApplication::setActiveWindow(&form);
             act(form);
             QTest::keyClick(form.dtpDATE->dateEdit(), Qt::Key_Escape);
         });

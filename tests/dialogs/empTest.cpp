@@ -2,6 +2,7 @@
 #include "formDriver.h"
 
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -69,6 +70,44 @@ TEST(EmpDialog, EnterSavesNamesWithoutSurroundingBlanks)
     EXPECT_EQ(emp.fieldByName(u"LName").asString(), u"Петров Водкин"_s);
     EXPECT_EQ(emp.fieldByName(u"FName").asString(), u"Кузьма"_s);
     EXPECT_EQ(emp.fieldByName(u"MName").asString(), u"Сергеевич"_s);
+}
+
+TEST(EmpDialog, NamesLoseOnlyTheCharactersUpToSpaceAtTheirEnds)
+{
+    const struct {
+        QString typed;
+        QString read;
+    } cases[] = {
+        { u"  Анна Мария  "_s, u"Анна Мария"_s },
+        { u"\x01\x1f\tИван\r\n"_s, u"Иван"_s },
+        // A no-break space is no blank.
+        { u"\u00a0Иван\u00a0"_s, u"\u00a0Иван\u00a0"_s },
+        { u"\t \x7f"_s, u"\x7f"_s },
+    };
+    TfEmp dlg;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        dlg.setLName(c.typed);
+        dlg.setFName(c.typed);
+        dlg.setMName(c.typed);
+        EXPECT_EQ(dlg.edtLName->text(), c.typed);
+        EXPECT_EQ(dlg.LName(), c.read);
+        EXPECT_EQ(dlg.FName(), c.read);
+        EXPECT_EQ(dlg.MName(), c.read);
+    }
+}
+
+TEST(EmpDialog, OpensCentredOverTheMainWindow)
+{
+    QMainWindow main;
+    main.setGeometry(100, 80, 900, 700);
+    main.show();
+    QPoint centre;
+    auto dlg = Add([&](TfEmp &form) {
+        centre = form.frameGeometry().center();
+        form.btnCancel->click();
+    });
+    EXPECT_EQ(centre, main.frameGeometry().center());
 }
 
 TEST(EmpDialog, BlankLastNameIsRefusedAndTheInputKept)

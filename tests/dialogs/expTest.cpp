@@ -77,6 +77,14 @@ Shown Open(TfExp *(*factory)(store::Table *), store::Table *table)
     return shown;
 }
 
+// What a view of the table is told.
+struct ViewLog : store::TableObserver {
+    int moves = 0;
+    int resets = 0;
+    void currentChanged(store::Table &) override { ++moves; }
+    void reset(store::Table &) override { ++resets; }
+};
+
 class ExpDialog : public ::testing::Test {
 protected:
     formtest::FixedToday today { kToday };
@@ -118,9 +126,15 @@ TEST_F(ExpDialog, AddProposesTheDayAfterTheLatestDismissal)
     store.addPeriod(u"Контора"_s, QDate(2019, 1, 1));
     ASSERT_TRUE(exp.locate(u"ID", current));
     const int currentRow = exp.recNo();
+    ViewLog view;
+    exp.addObserver(&view);
 
     EXPECT_EQ(Open(AddExpDlg, &exp).begin, QDate(2017, 3, 16));
-    // The walk leaves the same period current and the views live.
+    exp.removeObserver(&view);
+    // The views did not follow the walk: one refresh at its end, and the
+    // same period current as before.
+    EXPECT_EQ(view.moves, 0);
+    EXPECT_EQ(view.resets, 1);
     EXPECT_EQ(exp.fieldByName(u"ID").asInteger(), current);
     EXPECT_EQ(exp.recNo(), currentRow);
     EXPECT_FALSE(exp.controlsDisabled());

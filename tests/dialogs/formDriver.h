@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QPointer>
 #include <QPushButton>
+#include <QSize>
 #include <QStringList>
 #include <QTest>
 #include <QWidget>
@@ -18,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 
 namespace formtest {
 
@@ -128,3 +130,9 @@ public:
 };
 
 } // namespace formtest
+
+// Readable sizes in failure messages.
+inline void PrintTo(const QSize &size, std::ostream *os)
+{
+    *os << size.width() << "x" << size.height();
+}
