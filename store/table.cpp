@@ -151,6 +151,14 @@ std::optional<FieldDef> DefOfColumn(const PacketColumn &c)
     return def;
 }
 
+RecInfo LiveRec(quint32 row)
+{
+    RecInfo rec;
+    rec.row = row;
+    rec.alive = true;
+    return rec;
+}
+
 StoreError ClosedError()
 {
     return StoreError(u"Cannot perform this operation on a closed dataset"_s);
@@ -256,32 +264,61 @@ PacketValue Table::Impl::currentValue(const Field &f) const
     return (*values)[col];
 }
 
+namespace {
+
+std::optional<qint64> ScalarOf(const PacketValue &v)
+{
+    if (const auto *n = std::get_if<qint64>(&v))
+        return *n;
+    if (const auto *b = std::get_if<bool>(&v))
+        return qint64(*b);
+    if (const auto *date = std::get_if<PacketDate>(&v))
+        return date->day;
+    return std::nullopt;
+}
+
+int Compare(qint64 a, qint64 b)
+{
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+} // namespace
+
 int Table::Impl::compareKey(size_t k, quint32 a, quint32 b) const
 {
-    const int col = key.cols[k];
-    const PacketValue &va = valuesOf(a)[col];
-    const PacketValue &vb = valuesOf(b)[col];
-    const bool na = IsNull(va);
-    const bool nb = IsNull(vb);
-    if (na || nb)
-        return na == nb ? 0 : (na ? -1 : 1);
-    const int slot = key.textSlot[k];
-    if (slot >= 0)
-        return recs[a].keys[slot].compare(recs[b].keys[slot]);
+    const RecInfo &ra = recs[a];
+    const RecInfo &rb = recs[b];
+    if (k < 32) {
+        const bool na = ra.nullMask >> k & 1;
+        const bool nb = rb.nullMask >> k & 1;
+        if (na || nb)
+            return na == nb ? 0 : (na ? -1 : 1);
+    }
+    if (const int slot = key.textSlot[k]; slot >= 0)
+        return ra.keys[slot].compare(rb.keys[slot]);
+    if (k < ra.scalars.size() && key.scalar[k])
+        return Compare(ra.scalars[k], rb.scalars[k]);
+    const PacketValue &va = valuesOf(a)[key.cols[k]];
+    const PacketValue &vb = valuesOf(b)[key.cols[k]];
+    if (IsNull(va) || IsNull(vb))
+        return IsNull(va) == IsNull(vb) ? 0 : (IsNull(va) ? -1 : 1);
     return CompareScalars(va, vb);
 }
 
 int Table::Impl::compareProbe(quint32 a, const KeyProbe &p) const
 {
-    const PacketValue &va = valuesOf(a)[key.cols[0]];
-    const bool na = IsNull(va);
+    const RecInfo &ra = recs[a];
+    const bool na = ra.nullMask & 1;
     const bool np = IsNull(*p.value);
     if (na || np)
         return na == np ? 0 : (na ? -1 : 1);
-    const int slot = key.textSlot[0];
-    if (slot >= 0 && p.key)
-        return recs[a].keys[slot].compare(*p.key);
-    return CompareScalars(va, *p.value);
+    if (key.textSlot[0] >= 0 && p.key)
+        return ra.keys[size_t(key.textSlot[0])].compare(*p.key);
+    if (key.scalar[0]) {
+        if (const auto probe = ScalarOf(*p.value))
+            return Compare(ra.scalars[0], *probe);
+    }
+    return CompareScalars(valuesOf(a)[key.cols[0]], *p.value);
 }
 
 bool Table::Impl::RecLess::operator()(quint32 a, quint32 b) const
@@ -310,15 +347,20 @@ bool Table::Impl::filtered() const
     return master && !key.cols.empty();
 }
 
+std::optional<QCollatorSortKey> Table::Impl::masterSortKey() const
+{
+    if (key.textSlot[0] >= 0) {
+        if (const auto *bytes = std::get_if<QByteArray>(&masterValue))
+            return collation.sortKey(platform::FromAnsi(*bytes));
+    }
+    return std::nullopt;
+}
+
 std::pair<Table::Impl::Order::const_iterator, Table::Impl::Order::const_iterator> Table::Impl::range() const
 {
     if (!filtered())
         return { order.begin(), order.end() };
-    std::optional<QCollatorSortKey> textKey;
-    if (key.textSlot[0] >= 0) {
-        if (const auto *bytes = std::get_if<QByteArray>(&masterValue))
-            textKey = collation.sortKey(platform::FromAnsi(*bytes));
-    }
+    const auto textKey = masterSortKey();
     const QCollatorSortKey *k = textKey ? &*textKey : nullptr;
     return { order.lower_bound(KeyProbe { &masterValue, k, -1 }),
              order.lower_bound(KeyProbe { &masterValue, k, +1 }) };
@@ -330,11 +372,7 @@ bool Table::Impl::inView(quint32 rec) const
         return false;
     if (!filtered())
         return true;
-    std::optional<QCollatorSortKey> textKey;
-    if (key.textSlot[0] >= 0) {
-        if (const auto *bytes = std::get_if<QByteArray>(&masterValue))
-            textKey = collation.sortKey(platform::FromAnsi(*bytes));
-    }
+    const auto textKey = masterSortKey();
     return compareProbe(rec, KeyProbe { &masterValue, textKey ? &*textKey : nullptr, 0 }) == 0;
 }
 
@@ -343,8 +381,15 @@ void Table::Impl::ensureView()
     if (viewValid)
         return;
     view.clear();
-    const auto [lo, hi] = range();
-    view.assign(lo, hi);
+    if (!filtered()) {
+        view.assign(order.begin(), order.end());
+    } else {
+        // One search for the first row of the master's value; its rows follow.
+        const auto textKey = masterSortKey();
+        const KeyProbe probe { &masterValue, textKey ? &*textKey : nullptr, -1 };
+        for (auto it = order.lower_bound(probe); it != order.end() && compareProbe(*it, probe) == 0; ++it)
+            view.push_back(*it);
+    }
     viewValid = true;
 }
 
@@ -357,19 +402,32 @@ int Table::Impl::posOf(quint32 rec)
     return it != view.end() && *it == rec ? int(it - view.begin()) : -1;
 }
 
+int Table::Impl::currentPos()
+{
+    ensureView();
+    const auto hint = size_t(curPosHint);
+    if (curPosHint < 0 || hint >= view.size() || view[hint] != cur)
+        curPosHint = posOf(cur);
+    return curPosHint;
+}
+
 void Table::Impl::computeKeys(quint32 rec)
 {
     RecInfo &info = recs[rec];
     info.keys.clear();
-    if (key.textCount == 0)
-        return;
-    info.keys.reserve(key.textCount);
+    info.nullMask = 0;
+    info.keys.reserve(size_t(key.textCount));
     const std::vector<PacketValue> &values = valuesOf(rec);
     for (size_t k = 0; k < key.cols.size(); ++k) {
-        if (key.textSlot[k] < 0)
-            continue;
-        const auto *bytes = std::get_if<QByteArray>(&values[key.cols[k]]);
-        info.keys.push_back(collation.sortKey(bytes ? platform::FromAnsi(*bytes) : QString()));
+        const PacketValue &v = values[size_t(key.cols[k])];
+        if (IsNull(v) && k < 32)
+            info.nullMask |= 1u << k;
+        if (key.textSlot[k] >= 0) {
+            const auto *bytes = std::get_if<QByteArray>(&v);
+            info.keys.push_back(collation.sortKey(bytes ? platform::FromAnsi(*bytes) : QString()));
+        } else if (k < info.scalars.size() && key.scalar[k]) {
+            info.scalars[k] = ScalarOf(v).value_or(0);
+        }
     }
 }
 
@@ -392,6 +450,9 @@ Table::Impl::ActiveKey Table::Impl::resolveIndex(const QString &indexToUse)
         const int col = fieldCol[f->m_index];
         result.cols.push_back(col);
         result.textSlot.push_back(kinds[col] == ColumnKind::Text ? result.textCount++ : -1);
+        const ColumnKind kind = kinds[col];
+        result.scalar.push_back(kind == ColumnKind::Integer || kind == ColumnKind::Boolean
+                                || kind == ColumnKind::Date);
     }
     return result;
 }
@@ -431,8 +492,14 @@ void Table::Impl::notifyDetails(bool force)
 
 void Table::Impl::moveToFirst()
 {
-    const auto [lo, hi] = range();
-    cur = lo == hi ? 0 : *lo;
+    // A detail's view is small and the walks that follow use it anyway.
+    if (filtered()) {
+        ensureView();
+        cur = view.empty() ? 0 : view.front();
+    } else {
+        cur = order.empty() ? 0 : *order.begin();
+    }
+    curPosHint = 0;
     atBof = true;
     atEof = cur == 0;
 }
@@ -742,7 +809,7 @@ void Table::loadFromPacket(const Packet &packet)
         }
         d->rows.push_back(std::move(row));
         if (pr.visible())
-            d->recs.push_back(RecInfo { quint32(d->rows.size()), true, {} });
+            d->recs.push_back(LiveRec(quint32(d->rows.size())));
     }
     d->log = packet.changeLog;
     // A counter at or below an identifier already given would hand it out twice.
@@ -844,7 +911,7 @@ void Table::post()
         const auto rowNo = quint32(d->rows.size());
         d->log.push_back(ChangeLogEntry { rowNo, 0, RowInserted });
         const auto rec = quint32(d->recs.size());
-        d->recs.push_back(RecInfo { rowNo, true, {} });
+        d->recs.push_back(LiveRec(rowNo));
         d->computeKeys(rec);
         d->order.insert(rec);
         d->viewValid = false;
@@ -969,17 +1036,13 @@ void Table::next()
 {
     d->requireActive();
     d->checkBrowseMode();
-    if (d->cur == 0) {
+    const int pos = d->currentPos();
+    if (pos < 0 || size_t(pos) + 1 >= d->view.size()) {
         d->atEof = true;
         return;
     }
-    const auto [lo, hi] = d->range();
-    auto it = std::next(d->order.find(d->cur));
-    if (it == hi) {
-        d->atEof = true;
-        return;
-    }
-    d->cur = *it;
+    d->cur = d->view[size_t(pos) + 1];
+    d->curPosHint = pos + 1;
     d->atBof = d->atEof = false;
     d->scrolled();
 }
@@ -988,17 +1051,13 @@ void Table::prior()
 {
     d->requireActive();
     d->checkBrowseMode();
-    if (d->cur == 0) {
+    const int pos = d->currentPos();
+    if (pos <= 0) {
         d->atBof = true;
         return;
     }
-    const auto [lo, hi] = d->range();
-    auto it = d->order.find(d->cur);
-    if (it == lo) {
-        d->atBof = true;
-        return;
-    }
-    d->cur = *std::prev(it);
+    d->cur = d->view[size_t(pos) - 1];
+    d->curPosHint = pos - 1;
     d->atBof = d->atEof = false;
     d->scrolled();
 }
@@ -1007,10 +1066,13 @@ void Table::last()
 {
     d->requireActive();
     d->checkBrowseMode();
-    const auto [lo, hi] = d->range();
-    d->cur = lo == hi ? 0 : *std::prev(hi);
-    d->atBof = d->cur == 0;
-    d->atEof = d->cur == 0;
+    if (d->filtered()) {
+        d->ensureView();
+        d->cur = d->view.empty() ? 0 : d->view.back();
+    } else {
+        d->cur = d->order.empty() ? 0 : *d->order.rbegin();
+    }
+    d->atBof = d->atEof = d->cur == 0;
     d->scrolled();
 }
 
@@ -1038,7 +1100,7 @@ int Table::recNo() const
 {
     if (d->state == State::Inactive)
         return -1;
-    return d->posOf(d->cur);
+    return d->currentPos();
 }
 
 void Table::setRecNo(int viewRow)

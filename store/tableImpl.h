@@ -6,6 +6,7 @@
 
 #include <QCollatorSortKey>
 
+#include <array>
 #include <set>
 
 namespace store {
@@ -21,7 +22,12 @@ struct StoredRow {
 struct RecInfo {
     quint32 row = 0; // row number of the visible version
     bool alive = false;
-    std::vector<QCollatorSortKey> keys; // one per text key field of the active index
+    // The active index's key, kept beside the record so that comparisons
+    // do not reach into the row: null marks, numbers and dates of the
+    // first key fields, and collation sort keys of the text fields.
+    quint32 nullMask = 0;
+    std::array<qint64, 4> scalars {};
+    std::vector<QCollatorSortKey> keys; // one per text key field
 };
 
 // Where a value stands against the first key field, for finding the rows of
@@ -49,6 +55,7 @@ struct Table::Impl {
     struct ActiveKey {
         std::vector<int> cols;     // storage columns, in key order
         std::vector<int> textSlot; // index into RecInfo::keys, -1 for non-text
+        std::vector<bool> scalar;  // held in RecInfo::scalars
         int textCount = 0;
     };
 
@@ -94,6 +101,7 @@ struct Table::Impl {
     std::vector<quint32> view; // built on demand from `order`
     bool viewValid = false;
     quint32 cur = 0;
+    int curPosHint = -1; // where cur stood in `view` when last looked up
     bool atEof = true;
     bool atBof = true;
 
@@ -124,10 +132,12 @@ struct Table::Impl {
     int compareKey(size_t k, quint32 a, quint32 b) const;
     int compareProbe(quint32 a, const KeyProbe &p) const;
     bool filtered() const;
+    std::optional<QCollatorSortKey> masterSortKey() const;
     std::pair<Order::const_iterator, Order::const_iterator> range() const;
     bool inView(quint32 rec) const;
     void ensureView();
     int posOf(quint32 rec);
+    int currentPos();
     void computeKeys(quint32 rec);
     ActiveKey resolveIndex(const QString &indexName);
     void rebuildOrder();

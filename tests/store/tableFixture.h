@@ -50,8 +50,8 @@ struct OpenStore {
     }
 
     struct Period {
-        std::optional<qint32> begin;
-        std::optional<qint32> end;
+        std::optional<qint32> begin {};
+        std::optional<qint32> end {};
         bool tst = false, sts = false, nst = false;
         std::optional<bool> chk = true;
         QString place = QStringLiteral("Завод");

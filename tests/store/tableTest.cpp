@@ -1,9 +1,13 @@
 #include "tableFixture.h"
 
+#include "store/packetIo.h"
 #include "store/storeError.h"
 
 #include "platform/codePage.h"
 #include "platform/locale.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -32,6 +36,14 @@ struct History {
     std::vector<int> states;
     std::vector<std::array<quint32, 3>> log;
 };
+
+store::PacketColumn ColumnOfType(const char *name, const char *token)
+{
+    store::PacketColumn c;
+    c.attrName = name;
+    c.typeToken = token;
+    return c;
+}
 
 History HistoryOf(const Table &t)
 {
@@ -524,7 +536,7 @@ TEST(TablePacketTest, LoadingMatchesTheFileAgainstTheDefinition)
           [](store::Packet &p) { p.columns[0].subType.clear(); },
           u"Type mismatch for field 'ID', expecting: AutoInc actual: Integer"_s },
         { "name stored as a date",
-          [](store::Packet &p) { p.columns[2] = { .attrName = "LName", .typeToken = "date" }; },
+          [](store::Packet &p) { p.columns[2] = ColumnOfType("LName", "date"); },
           u"Type mismatch for field 'LName', expecting: String actual: Date"_s },
         { "name stored as wide text",
           [](store::Packet &p) { p.columns[1].typeToken = "string.uni"; },
@@ -547,7 +559,7 @@ TEST(TablePacketTest, NamesIgnoreCaseNarrowTextShrinksAndExtraColumnsAreKept)
     store::Packet p = s.dm.Emp.toPacket();
     p.columns[2].attrName = "LNAME";
     p.columns[2].width = 10;
-    p.columns.push_back({ .attrName = "NOTE", .typeToken = "r8" });
+    p.columns.push_back(ColumnOfType("NOTE", "r8"));
     p.rows[0].values.push_back(QByteArray("1.5"));
     s.dm.Emp.loadFromPacket(p);
 
@@ -576,7 +588,7 @@ TEST(TablePacketTest, ATableWithoutDefinitionTakesTheFileColumns)
     s.addPeriod({ .begin = Day(2000, 1, 1), .tst = true });
     store::Packet p = s.dm.Exp.toPacket();
     p.columns[1].attrName = "EMP_ID";
-    p.columns.push_back({ .attrName = "BLOB", .typeToken = "bin.hex" });
+    p.columns.push_back(ColumnOfType("BLOB", "bin.hex"));
     p.rows[0].values.push_back(QByteArray("00"));
 
     Table tmp(u"Tmp"_s);
@@ -590,6 +602,98 @@ TEST(TablePacketTest, ATableWithoutDefinitionTakesTheFileColumns)
     EXPECT_EQ(tmp.toPacket(), p);
     tmp.close();
     EXPECT_EQ(tmp.fieldCount(), 0);
+}
+
+} // namespace
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// Closing with a file name
+
+TEST(TableCloseTest, WritesOnlyWhenChangedOrWhenTheFileIsMissing)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(u"Employees.xml"_s);
+    // Bytes no write would leave: they show whether close() wrote.
+    const QByteArray marker("untouched");
+    auto mark = [&] {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(marker);
+    };
+    auto content = [&] {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+
+    store::Tdm dm;
+    Table &emp = dm.Emp;
+    emp.setFileName(path);
+    emp.createDataSet();
+    emp.close(); // no file yet: written although unchanged
+    ASSERT_NE(content(), QByteArray());
+
+    struct Case {
+        const char *name;
+        std::function<void()> act;
+        bool writes;
+    };
+    const Case cases[] = {
+        { "nothing done", [] {}, false },
+        { "pending insert discarded",
+          [&] {
+              emp.insert();
+              emp.fieldByName(u"LName").setAsString(u"Иванов"_s);
+          },
+          false },
+        { "posted insert",
+          [&] {
+              emp.insert();
+              emp.fieldByName(u"LName").setAsString(u"Иванов"_s);
+              emp.post();
+          },
+          true },
+        { "edit that changes nothing",
+          [&] {
+              emp.edit();
+              emp.fieldByName(u"LName").setAsString(u"Иванов"_s);
+              emp.post();
+          },
+          false },
+        { "delete", [&] { emp.del(); }, true },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const store::Packet before = store::ReadPacketFile(path);
+        emp.loadFromFile(path);
+        mark();
+        c.act();
+        emp.close();
+        EXPECT_FALSE(emp.active());
+        if (c.writes) {
+            ASSERT_NE(content(), marker);
+            emp.loadFromFile(path);
+            EXPECT_EQ(emp.toPacket().changeLog.size(), before.changeLog.size() + 1);
+            emp.close();
+        } else {
+            EXPECT_EQ(content(), marker);
+            store::WritePacketFile(path, before); // the next case starts from a real file
+        }
+    }
+}
+
+TEST(TableCloseTest, AFileThatDoesNotFitLeavesTheTableClosed)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(u"Experience_v2.xml"_s);
+    OpenStore s;
+    s.dm.Emp.saveToFile(path); // an employee file where periods are expected
+    EXPECT_EQ(ErrorOf([&] { s.dm.Exp.loadFromFile(path); }), u"Field 'Emp_ID' not found"_s);
+    EXPECT_FALSE(s.dm.Exp.active());
+    EXPECT_EQ(s.dm.Exp.recordCount(), 0);
 }
 
 } // namespace
