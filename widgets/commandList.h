@@ -112,8 +112,8 @@ private:
 
 // Where a key goes, decided before the focused control sees it.
 struct KeyRoute {
-    bool consumed = false;        // the focused control does not see the key
-    Command *command = nullptr;   // to run; null when nothing runs
+    bool consumed = false; // the focused control does not see the key
+    Command *command = nullptr; // to run; null when nothing runs
 };
 
 // The dispatch order of the main window. With the focus in a grid, the

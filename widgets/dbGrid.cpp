@@ -151,7 +151,8 @@ protected:
             return;
         const QPoint c = rect.center();
         const QPoint tip(c.x() + h / 4, c.y());
-        const QPolygon marker({ QPoint(tip.x() - h / 2, c.y() - h / 2), tip, QPoint(tip.x() - h / 2, c.y() + h / 2) });
+        const QPolygon marker(
+            { QPoint(tip.x() - h / 2, c.y() - h / 2), tip, QPoint(tip.x() - h / 2, c.y() + h / 2) });
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing);
         painter->setPen(Qt::NoPen);
@@ -230,14 +231,15 @@ public:
         if (!field || !d->model->hasRow(index.row()))
             return;
         const bool selected = opt.state.testFlag(QStyle::State_Selected);
-        const QPalette::ColorGroup group = opt.state.testFlag(QStyle::State_Active) ? QPalette::Active
-                                                                                      : QPalette::Inactive;
+        const QPalette::ColorGroup group
+            = opt.state.testFlag(QStyle::State_Active) ? QPalette::Active : QPalette::Inactive;
         painter->save();
         painter->setBrush(opt.palette.brush(group, selected ? QPalette::Highlight : QPalette::Base));
         painter->setPen(opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
         if (const auto &font = d->model->columns.at(index.column()).font)
             painter->setFont(*font);
-        d->model->withRow(index.row(), [&] { d->drawColumnCell(painter, opt.rect, index.column(), *field, selected); });
+        d->model->withRow(
+            index.row(), [&] { d->drawColumnCell(painter, opt.rect, index.column(), *field, selected); });
         painter->restore();
     }
 
@@ -359,10 +361,12 @@ void TDBGrid::followTable()
         selectionModel()->clear();
     } else {
         const QModelIndex current = currentIndex();
-        const int column = current.isValid() ? current.column() : std::max(0, horizontalHeader()->logicalIndex(0));
+        const int column
+            = current.isValid() ? current.column() : std::max(0, horizontalHeader()->logicalIndex(0));
         const QModelIndex target = d->model->index(row, column);
         if (target != current || !selectionModel()->isRowSelected(row, {}))
-            selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            selectionModel()->setCurrentIndex(
+                target, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         scrollTo(target);
     }
     --d->following;
@@ -396,9 +400,7 @@ QModelIndex TDBGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers
     return QTableView::moveCursor(cursorAction, modifiers);
 }
 
-void TDBGrid::keyboardSearch(const QString &)
-{
-}
+void TDBGrid::keyboardSearch(const QString &) { }
 
 void TDBGrid::mousePressEvent(QMouseEvent *event)
 {
@@ -477,7 +479,8 @@ void TDBGrid::updateRowHeight()
 
 bool TDBGrid::eventFilter(QObject *watched, QEvent *event)
 {
-    const bool onHeader = watched == horizontalHeader()->viewport() || watched == verticalHeader()->viewport();
+    const bool onHeader
+        = watched == horizontalHeader()->viewport() || watched == verticalHeader()->viewport();
     if (!onHeader)
         return QTableView::eventFilter(watched, event);
     switch (event->type()) {

@@ -32,8 +32,8 @@ struct GridColumn {
 // table's active record meanwhile, so fields of that row can be read; the
 // painter's brush is the cell's background (the selection colour on the
 // highlighted row) and its pen the cell's text colour.
-using DrawColumnCell =
-    std::function<void(QPainter *painter, const QRect &rect, int column, store::Field &field, bool selected)>;
+using DrawColumnCell = std::function<void(
+    QPainter *painter, const QRect &rect, int column, store::Field &field, bool selected)>;
 
 // A read-only grid over the current view of a table: a title row, a row
 // indicator showing the current row, and the table's current row as the

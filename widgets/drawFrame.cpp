@@ -50,7 +50,8 @@ bool DrawFrameControl(QPainter *painter, QRect &rect, unsigned type, unsigned st
         option.state |= QStyle::State_Sunken;
 
     QStyle *style = widget ? widget->style() : QApplication::style();
-    const auto element = kind == DFCS_BUTTONRADIO ? QStyle::PE_IndicatorRadioButton : QStyle::PE_IndicatorCheckBox;
+    const auto element
+        = kind == DFCS_BUTTONRADIO ? QStyle::PE_IndicatorRadioButton : QStyle::PE_IndicatorCheckBox;
     if (painter)
         style->drawPrimitive(element, &option, painter, widget);
     if (state & DFCS_ADJUSTRECT)

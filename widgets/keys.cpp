@@ -116,8 +116,7 @@ constexpr std::array kSymbolKeys {
 
 // The Russian layout puts its letters on the keys of the Latin ones; Qt
 // reports the Cyrillic letter, the command keys mean the key underneath.
-constexpr std::array<char, 32> kCyrillicKeys {
-    // А Б В Г Д Е Ж З И Й К Л М Н О П
+constexpr std::array<char, 32> kCyrillicKeys { // А Б В Г Д Е Ж З И Й К Л М Н О П
     'F', ',', 'D', 'U', 'L', 'T', ';', 'P', 'B', 'Q', 'R', 'K', 'V', 'Y', 'J', 'G',
     // Р С Т У Ф Х Ц Ч Ш Щ Ъ Ы Ь Э Ю Я
     'H', 'C', 'N', 'E', 'A', '[', 'W', 'X', 'I', 'O', ']', 'S', 'M', '\'', '.', 'Z'
@@ -249,7 +248,8 @@ quint16 CodeOfQtKey(int key, bool keypad, bool shift)
 quint16 KeyFromEvent(const QKeyEvent &event)
 {
     const Qt::KeyboardModifiers mods = event.modifiers();
-    quint16 code = CodeOfQtKey(event.key(), mods.testFlag(Qt::KeypadModifier), mods.testFlag(Qt::ShiftModifier));
+    quint16 code
+        = CodeOfQtKey(event.key(), mods.testFlag(Qt::KeypadModifier), mods.testFlag(Qt::ShiftModifier));
     // Only Windows reports virtual-key codes as native keys; elsewhere they
     // are key symbols and mean something else.
     if (code == 0 && QGuiApplication::platformName() == "windows"_L1) {

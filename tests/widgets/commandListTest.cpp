@@ -64,10 +64,13 @@ protected:
         layout->addWidget(grid);
         layout->addWidget(sink);
 
-        add = &list.add({ u"acAdd"_s, u"Добавить"_s, u"Добавить"_s, 0, 45, {}, [this] { ++runs[u"acAdd"_s]; } });
+        add = &list.add(
+            { u"acAdd"_s, u"Добавить"_s, u"Добавить"_s, 0, 45, {}, [this] { ++runs[u"acAdd"_s]; } });
         find = &list.add({ u"acFind"_s, u"Найти"_s, u"Найти"_s, 7, 16454, { u"Ctrl+Space"_s }, {} });
-        exit = &list.add({ u"acExit"_s, u"Выйти"_s, u"Выйти"_s, 6, 32856, { u"F10"_s }, [this] { ++runs[u"acExit"_s]; } });
-        sel = &list.add({ u"acSel"_s, u"Выбрать"_s, u"Выбрать"_s, 8, 16416, { u"SPACE"_s }, [this] { ++runs[u"acSel"_s]; } });
+        exit = &list.add(
+            { u"acExit"_s, u"Выйти"_s, u"Выйти"_s, 6, 32856, { u"F10"_s }, [this] { ++runs[u"acExit"_s]; } });
+        sel = &list.add({ u"acSel"_s, u"Выбрать"_s, u"Выбрать"_s, 8, 16416, { u"SPACE"_s },
+            [this] { ++runs[u"acSel"_s]; } });
         list.updateCommands();
 
         menu.addAction(add->action());
@@ -208,7 +211,8 @@ TEST(CommandListTest, ActionsFollowTheCommandAndShowTheFirstKeyInMenus)
 TEST(CommandListTest, SecondKeysAreParsedAndUnknownOnesDropped)
 {
     CommandList list;
-    Command &c = list.add({ u"acFind"_s, u"Найти"_s, {}, -1, 16454, { u"ctrl+space"_s, u"Bogus"_s, u"F10"_s }, {} });
+    Command &c
+        = list.add({ u"acFind"_s, u"Найти"_s, {}, -1, 16454, { u"ctrl+space"_s, u"Bogus"_s, u"F10"_s }, {} });
     EXPECT_EQ(c.secondaryShortCuts(), (QList<quint16> { 16416, 121 }));
     EXPECT_TRUE(c.matches(16454));
     EXPECT_TRUE(c.matches(121));
@@ -219,7 +223,7 @@ TEST(CommandListTest, CommandsWithoutHandlerTurnGreyOnceTheProgramIsIdle)
 {
     CommandList list;
     Command &find = list.add({ u"acFind"_s, u"Найти"_s, {}, -1, 16454, {}, {} });
-    Command &about = list.add({ u"acAbout"_s, u"О программке"_s, {}, -1, 112, {}, [] { } });
+    Command &about = list.add({ u"acAbout"_s, u"О программке"_s, {}, -1, 112, {}, [] {} });
     EXPECT_TRUE(find.action()->isEnabled());
 
     // Idle means the event loop is about to wait for input.

@@ -35,8 +35,10 @@ protected:
         other = new QLineEdit(&window);
         layout->addWidget(grid);
         layout->addWidget(other);
-        grid->setColumns({ { u"name"_s, u"Имя"_s, Qt::AlignCenter, 80, {} }, { u"CHK"_s, u"✓"_s, {}, 30, {} } });
+        grid->setColumns(
+            { { u"name"_s, u"Имя"_s, Qt::AlignCenter, 80, {} }, { u"CHK"_s, u"✓"_s, {}, 30, {} } });
         grid->setDataSource(&source);
+        QObject::connect(grid, &TDBGrid::entered, [this] { ++enteredBeforeTest; });
         window.resize(300, 400);
         window.show();
         QApplication::setActiveWindow(&window);
@@ -63,6 +65,7 @@ protected:
     QWidget window;
     TDBGrid *grid = nullptr;
     QLineEdit *other = nullptr;
+    int enteredBeforeTest = 0;
 };
 
 TEST_F(DBGridTest, ShowsTheViewAndFollowsTheTablesCurrentRow)
@@ -186,7 +189,8 @@ TEST_F(DBGridTest, RightClickFocusesAndMovesBeforeTheMenuOpens)
     QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, centreOf(3));
     if (!menu.isVisible()) {
         // Where the platform opens context menus on release, send it.
-        QContextMenuEvent event(QContextMenuEvent::Mouse, centreOf(3), grid->viewport()->mapToGlobal(centreOf(3)));
+        QContextMenuEvent event(
+            QContextMenuEvent::Mouse, centreOf(3), grid->viewport()->mapToGlobal(centreOf(3)));
         QApplication::sendEvent(grid->viewport(), &event);
     }
     EXPECT_TRUE(menu.isVisible());
@@ -199,8 +203,10 @@ TEST_F(DBGridTest, LeftDoubleClickEmitsAnywhereIncludingTheTitles)
 {
     QSignalSpy spy(grid, &TDBGrid::doubleClicked);
     QHeaderView *titles = grid->horizontalHeader();
-    QTest::mouseDClick(titles->viewport(), Qt::LeftButton, {}, QPoint(titles->sectionPosition(0) + 10, titles->height() / 2));
+    QTest::mouseDClick(titles->viewport(), Qt::LeftButton, {},
+        QPoint(titles->sectionPosition(0) + 10, titles->height() / 2));
     EXPECT_EQ(spy.count(), 1);
+    EXPECT_EQ(table.recNo(), 0) << "a click on a title moves no row";
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, centreOf(2));
     EXPECT_EQ(spy.count(), 2);
     EXPECT_EQ(table.recNo(), 2);
@@ -212,10 +218,14 @@ TEST_F(DBGridTest, TabLeavesTheGridAndFocusChangesWithinTheWindowSignal)
 {
     // The window's first activation gave the grid, first in tab order, the focus.
     EXPECT_EQ(QApplication::focusWidget(), grid);
+    EXPECT_EQ(enteredBeforeTest, 1);
     other->setFocus();
     EXPECT_FALSE(grid->isActiveControl());
     QSignalSpy entered(grid, &TDBGrid::entered);
     QSignalSpy exited(grid, &TDBGrid::exited);
+    // When the grid exits, the window's active control is already the new one.
+    QWidget *activeAtExit = nullptr;
+    QObject::connect(grid, &TDBGrid::exited, [&] { activeAtExit = window.focusWidget(); });
     grid->setFocus();
     EXPECT_EQ(entered.count(), 1);
     EXPECT_TRUE(grid->isActiveControl());
@@ -223,6 +233,7 @@ TEST_F(DBGridTest, TabLeavesTheGridAndFocusChangesWithinTheWindowSignal)
     QTest::keyClick(grid, Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), other);
     EXPECT_EQ(exited.count(), 1);
+    EXPECT_EQ(activeAtExit, other);
     EXPECT_EQ(table.recNo(), 0);
     QTest::keyClick(other, Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(QApplication::focusWidget(), grid);
@@ -252,7 +263,8 @@ TEST_F(DBGridTest, DrawingCallbackSeesTheDrawnRowAndTheHighlight)
     };
     std::vector<Drawn> drawn;
     grid->setOnDrawColumnCell([&](QPainter *, const QRect &, int column, store::Field &field, bool selected) {
-        drawn.push_back({ column, table.fieldByName(u"NAME").asString(), table.fieldByName(u"CHK").asBoolean(), selected });
+        drawn.push_back({ column, table.fieldByName(u"NAME").asString(),
+            table.fieldByName(u"CHK").asBoolean(), selected });
         if (column == 1) {
             EXPECT_EQ(field.asBoolean(), table.fieldByName(u"CHK").asBoolean());
         }
