@@ -167,11 +167,18 @@ public:
     // own filling of the link field does not count).
     bool modified() const;
 
-    // Editing.
+    // Editing. A pending insert is not part of the view (counts, rows
+    // drawn through withRecord) until it is posted; field reads see it.
+    // Moving, inserting again or a master move first ends a pending insert
+    // or edit: posted when a field was written, cancelled otherwise.
     void insert();
+    // Throws on an empty view.
     void edit();
+    // Views hear rowsInserted (insert), rowChanged or rowsRemoved and
+    // rowsInserted (an edit that moved the row), then currentChanged.
     void post();
     void cancel();
+    // The following row becomes current, the preceding one after the last.
     void del();
 
     // Navigation within the view.
@@ -185,7 +192,10 @@ public:
     // Position of the current row in the view, -1 when the view is empty.
     int recNo() const;
     void setRecNo(int viewRow);
+    // Exact match, the value converted as a field write would convert it.
     bool locate(QStringView fieldName, const QVariant &value);
+    // A bookmark follows its record across edits; going to a bookmark of a
+    // deleted row or one outside the view throws "Record not found".
     Bookmark bookmark() const;
     void gotoBookmark(Bookmark bookmark);
 
@@ -195,7 +205,9 @@ public:
     void enableControls();
     bool controlsDisabled() const;
 
-    // Indexes and the master/detail link.
+    // Indexes and the master/detail link. The detail's view holds the rows
+    // whose first key field of the active index equals the master's field;
+    // without an active index it holds every row.
     void setIndexName(const QString &name);
     const QString &indexName() const;
     void setMasterSource(DataSource *master, const QString &masterFields);
