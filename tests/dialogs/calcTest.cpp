@@ -104,6 +104,13 @@ TEST_F(CalcWindow, OpensOnTodaysSummaryWithTheFocusInThePicker)
                              u"  Непрерывный стаж - 1 год 0 месяцев 1 день"_s }));
 }
 
+TEST_F(CalcWindow, TabSkipsTheSummaryPane)
+{
+    TfCalc form(store.dm);
+    EXPECT_EQ(formtest::TabChain(form.dtpDATE->dateEdit()),
+              (QList<QWidget *> { form.dtpDATE->dateEdit(), form.btnCalc, form.btnClose }));
+}
+
 TEST_F(CalcWindow, SteppingTheDateRecalculatesAtOnce)
 {
     QStringList stepped, back;

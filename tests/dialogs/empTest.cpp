@@ -48,6 +48,13 @@ TEST(EmpDialog, OpensAtItsOuterSizeWithTheFocusOnTheLastName)
     EXPECT_EQ(dlg->btnCancel->x() - dlg->btnOk->x(), 81);
 }
 
+TEST(EmpDialog, TabRunsThroughTheNamesThenTheButtons)
+{
+    TfEmp dlg;
+    EXPECT_EQ(formtest::TabChain(dlg.edtLName),
+              (QList<QWidget *> { dlg.edtLName, dlg.edtFName, dlg.edtMName, dlg.btnOk, dlg.btnCancel }));
+}
+
 TEST(EmpDialog, EnterSavesNamesWithoutSurroundingBlanks)
 {
     formtest::OpenStore store;

@@ -115,6 +115,15 @@ TEST_F(ExpDialog, AddWithoutPeriodsShowsTheDefaultsAtItsOuterSize)
     EXPECT_EQ(cancelRightGap, 8);
 }
 
+TEST_F(ExpDialog, TabRunsThroughPlaceDatesFlagsThenButtons)
+{
+    TfExp dlg;
+    dlg.Clear(); // dismissal cleared: its check box takes the focus, not the date
+    EXPECT_EQ(formtest::TabChain(dlg.edtPlace),
+              (QList<QWidget *> { dlg.edtPlace, dlg.dtpDATEBEG->dateEdit(), dlg.dtpDATEEND->checkBox(), dlg.cbTST,
+                                  dlg.cbSTS, dlg.cbNST, dlg.btnOk, dlg.btnCancel }));
+}
+
 TEST_F(ExpDialog, AddProposesTheDayAfterTheLatestDismissal)
 {
     // Another employee's later dismissal must not count.
@@ -162,7 +171,7 @@ TEST_F(ExpDialog, CopyTakesPlaceAndFlagsButNotTheDates)
     EXPECT_EQ(Open(CopyExpDlg, &exp), (Shown { kCopyCaption, QString(), kToday, kToday, false, true, true, false }));
 }
 
-TEST_F(ExpDialog, EditShowsTheRowAndAnOpenEndAsTodayCleared)
+TEST_F(ExpDialog, EditShowsTheRowWithAnOpenEndAsTodayCleared)
 {
     store.addEmployee(u"Андреев"_s);
     store.addPeriod(u"Завод"_s, QDate(2010, 1, 1), QDate(2012, 4, 30), false, true, false);
@@ -173,6 +182,12 @@ TEST_F(ExpDialog, EditShowsTheRowAndAnOpenEndAsTodayCleared)
     store.addPeriod(u"Фабрика"_s, QDate(2016, 1, 1));
     EXPECT_EQ(Open(EditExpDlg, &exp),
               (Shown { kEditCaption, u"Фабрика"_s, QDate(2016, 1, 1), kToday, false, true, true, true }));
+
+    // An empty hiring date reads as day 0.
+    store.addEmployee(u"Васильев"_s);
+    store.addPeriod(u"Артель"_s, QDate(), QDate(1950, 1, 1));
+    EXPECT_EQ(Open(EditExpDlg, &exp),
+              (Shown { kEditCaption, u"Артель"_s, QDate(1899, 12, 30), QDate(1950, 1, 1), true, true, true, true }));
 }
 
 TEST_F(ExpDialog, SavingAnOpenPeriodKeepsItsEndEmpty)

@@ -9,6 +9,7 @@
 #include "store/uDM.h"
 
 #include <QApplication>
+#include <QList>
 #include <QPointer>
 #include <QPushButton>
 #include <QSize>
@@ -53,6 +54,19 @@ inline void TypeText(QWidget *widget, const QString &text)
 {
     for (QChar c : text)
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+// The controls Tab visits, once round the window, beginning with `first`.
+inline QList<QWidget *> TabChain(QWidget *first)
+{
+    QWidget *window = first->window();
+    QList<QWidget *> chain { first };
+    for (QWidget *w = first->nextInFocusChain(); w != first; w = w->nextInFocusChain()) {
+        if ((w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && w->isVisibleTo(window) && w->isEnabled()
+            && !w->focusProxy())
+            chain.append(w);
+    }
+    return chain;
 }
 
 // Records every message box shown while it lives and closes each with its
@@ -108,14 +122,15 @@ public:
         dm.Emp.fieldByName(u"MName").setAsString(mName);
         dm.Emp.post();
     }
-    // Posts a period of the current employee; an invalid end leaves it open.
+    // Posts a period of the current employee; an invalid date stays empty.
     // Returns the period's ID.
     qint32 addPeriod(const QString &place, QDate begin, QDate end = {}, bool tst = true, bool sts = true,
                      bool nst = true, bool chk = true)
     {
         dm.Exp.insert();
         dm.Exp.fieldByName(u"PLACE").setAsString(place);
-        dm.Exp.fieldByName(u"DATEBEG").setAsDateTime(platform::DayFromDate(begin));
+        if (begin.isValid())
+            dm.Exp.fieldByName(u"DATEBEG").setAsDateTime(platform::DayFromDate(begin));
         if (end.isValid())
             dm.Exp.fieldByName(u"DATEEND").setAsDateTime(platform::DayFromDate(end));
         dm.Exp.fieldByName(u"TST").setAsBoolean(tst);
