@@ -246,7 +246,10 @@ void WritePacketFile(const QString &path, const Packet &packet)
     };
     if (!file.open(QIODevice::WriteOnly))
         throw fail();
-    if (file.write(bytes) != bytes.size())
+    // The explicit flush matters: a short write of what still sat in the
+    // write buffer would otherwise surface only inside commit(), which
+    // does not see it and puts the truncated file in place.
+    if (file.write(bytes) != bytes.size() || !file.flush())
         throw fail();
     if (!file.commit())
         throw StoreError(u"Cannot write file '%1': %2"_s.arg(shown, file.errorString()));

@@ -93,14 +93,19 @@ TEST(PacketFile, FailedWriteLeavesTheOldFile)
     // A folder that does not exist.
     ExpectFailedWrite(dir.filePath(u"missing/Employees.xml"_s), Employees(1), {});
 
-    // A file system that refuses to grow the file past a few bytes.
+    // A file system that refuses to grow the file past a few bytes: both
+    // for a packet small enough to sit in the write buffer until the end
+    // and for one written straight through.
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
     rlimit small = saved;
-    small.rlim_cur = 4096;
+    small.rlim_cur = 1024;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    ExpectFailedWrite(path, Employees(200), old);
+    for (const int employees : {20, 400}) {
+        SCOPED_TRACE(employees);
+        ExpectFailedWrite(path, Employees(employees), old);
+    }
     setrlimit(RLIMIT_FSIZE, &saved);
 }
 
