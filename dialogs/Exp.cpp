@@ -80,8 +80,7 @@ void ReadFlags(TfExp &dlg, store::Table &table)
 }
 
 // Creates the dialog with its defaults, lets fill complete it, and shows it.
-template<typename Fill>
-TfExp *OpenExpDlg(const QString &caption, Fill fill)
+template <typename Fill> TfExp *OpenExpDlg(const QString &caption, Fill fill)
 {
     auto dlg = std::make_unique<TfExp>();
     dlg->setWindowTitle(caption);
@@ -265,9 +264,9 @@ void TfExp::FormCloseQuery(bool &canClose)
         return;
     if (isDateEnd() && platform::WholeDay(DateEnd()) <= platform::WholeDay(DateBeg())) {
         MsgError(QString(),
-                 u"Не верный диапазон дат в периоде!\r\n"
-                 u"Дата уволнения не может быть раньше или равна,\r\n"
-                 u"дате принятия на работу!"_s);
+            u"Не верный диапазон дат в периоде!\r\n"
+            u"Дата уволнения не может быть раньше или равна,\r\n"
+            u"дате принятия на работу!"_s);
         canClose = false;
     } else if (Place().isEmpty()) {
         MsgError(QString(), u"Укажите наименование место работы!"_s);
@@ -278,7 +277,7 @@ void TfExp::FormCloseQuery(bool &canClose)
 TfExp *AddExpDlg(store::Table *table)
 {
     return OpenExpDlg(u"Добавление записи о стаже работника"_s,
-                      [table](TfExp &dlg) { dlg.setDateBeg(dlg.getMaxDate(table)); });
+        [table](TfExp &dlg) { dlg.setDateBeg(dlg.getMaxDate(table)); });
 }
 
 TfExp *EditExpDlg(store::Table *table)

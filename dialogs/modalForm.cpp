@@ -68,7 +68,8 @@ void TModalForm::anchorRightBottom(QWidget *widget)
 {
     QWidget *parent = widget->parentWidget();
     const QRect r = widget->geometry();
-    fAnchors.append({ widget, parent->width() - (r.x() + r.width()), parent->height() - (r.y() + r.height()) });
+    fAnchors.append(
+        { widget, parent->width() - (r.x() + r.width()), parent->height() - (r.y() + r.height()) });
     parent->installEventFilter(this);
 }
 
@@ -78,8 +79,8 @@ void TModalForm::placeAnchored(QWidget *parent)
         if (anchor.widget->parentWidget() != parent)
             continue;
         const QSize size = anchor.widget->size();
-        anchor.widget->move(parent->width() - anchor.right - size.width(),
-                            parent->height() - anchor.bottom - size.height());
+        anchor.widget->move(
+            parent->width() - anchor.right - size.width(), parent->height() - anchor.bottom - size.height());
     }
 }
 

@@ -67,7 +67,7 @@ protected:
     // On the last day of 2000 the open period counts the whole year and a day.
     const QStringList onToday { Heading(kToday), u"  Трудовой, общий стаж - 1 год 0 месяцев 1 день"_s };
     const QStringList onTheDayBefore { Heading(kToday.addDays(-1)),
-                                       u"  Трудовой, общий стаж - 1 год 0 месяцев 0 дней"_s };
+        u"  Трудовой, общий стаж - 1 год 0 месяцев 0 дней"_s };
 };
 
 } // namespace
@@ -98,17 +98,17 @@ TEST_F(CalcWindow, OpensOnTodaysSummaryWithTheFocusInThePicker)
     EXPECT_TRUE(pickerFocused);
     EXPECT_EQ(closeRightGap, 8);
     EXPECT_EQ(shown,
-              (QStringList { Heading(kToday), u"Иванов Иван Иванович"_s, u"Итого:"_s,
-                             u"  Трудовой, общий стаж - 1 год 0 месяцев 1 день"_s,
-                             u"  Страховой, дающий право на льготы стаж - 1 год 0 месяцев 1 день"_s,
-                             u"  Непрерывный стаж - 1 год 0 месяцев 1 день"_s }));
+        (QStringList { Heading(kToday), u"Иванов Иван Иванович"_s, u"Итого:"_s,
+            u"  Трудовой, общий стаж - 1 год 0 месяцев 1 день"_s,
+            u"  Страховой, дающий право на льготы стаж - 1 год 0 месяцев 1 день"_s,
+            u"  Непрерывный стаж - 1 год 0 месяцев 1 день"_s }));
 }
 
 TEST_F(CalcWindow, TabSkipsTheSummaryPane)
 {
     TfCalc form(store.dm);
     EXPECT_EQ(formtest::TabChain(form.dtpDATE->dateEdit()),
-              (QList<QWidget *> { form.dtpDATE->dateEdit(), form.btnCalc, form.btnClose }));
+        (QList<QWidget *> { form.dtpDATE->dateEdit(), form.btnCalc, form.btnClose }));
 }
 
 TEST_F(CalcWindow, SteppingTheDateRecalculatesAtOnce)

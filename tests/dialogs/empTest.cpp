@@ -52,7 +52,7 @@ TEST(EmpDialog, TabRunsThroughTheNamesThenTheButtons)
 {
     TfEmp dlg;
     EXPECT_EQ(formtest::TabChain(dlg.edtLName),
-              (QList<QWidget *> { dlg.edtLName, dlg.edtFName, dlg.edtMName, dlg.btnOk, dlg.btnCancel }));
+        (QList<QWidget *> { dlg.edtLName, dlg.edtFName, dlg.edtMName, dlg.btnOk, dlg.btnCancel }));
 }
 
 TEST(EmpDialog, EnterSavesNamesWithoutSurroundingBlanks)

@@ -45,7 +45,8 @@ void PrintTo(const Shown &s, std::ostream *os)
 {
     *os << s.caption.toStdString() << " | " << s.place.toStdString() << " | "
         << s.begin.toString(Qt::ISODate).toStdString() << " - " << s.end.toString(Qt::ISODate).toStdString()
-        << (s.endTicked ? " ticked" : " cleared") << " | TST " << s.tst << " STS " << s.sts << " NST " << s.nst;
+        << (s.endTicked ? " ticked" : " cleared") << " | TST " << s.tst << " STS " << s.sts << " NST "
+        << s.nst;
 }
 
 const QString kAddCaption = u"Добавление записи о стаже работника"_s;
@@ -54,14 +55,9 @@ const QString kCopyCaption = u"Добавление записи о стаже �
 
 Shown Read(const TfExp &form)
 {
-    return { form.windowTitle(),
-             form.edtPlace->text(),
-             form.dtpDATEBEG->date(),
-             form.dtpDATEEND->date(),
-             form.dtpDATEEND->checked(),
-             form.cbTST->isChecked(),
-             form.cbSTS->isChecked(),
-             form.cbNST->isChecked() };
+    return { form.windowTitle(), form.edtPlace->text(), form.dtpDATEBEG->date(), form.dtpDATEEND->date(),
+        form.dtpDATEEND->checked(), form.cbTST->isChecked(), form.cbSTS->isChecked(),
+        form.cbNST->isChecked() };
 }
 
 // Opens a factory, records what it showed and cancels it.
@@ -120,8 +116,8 @@ TEST_F(ExpDialog, TabRunsThroughPlaceDatesFlagsThenButtons)
     TfExp dlg;
     dlg.Clear(); // dismissal cleared: its check box takes the focus, not the date
     EXPECT_EQ(formtest::TabChain(dlg.edtPlace),
-              (QList<QWidget *> { dlg.edtPlace, dlg.dtpDATEBEG->dateEdit(), dlg.dtpDATEEND->checkBox(), dlg.cbTST,
-                                  dlg.cbSTS, dlg.cbNST, dlg.btnOk, dlg.btnCancel }));
+        (QList<QWidget *> { dlg.edtPlace, dlg.dtpDATEBEG->dateEdit(), dlg.dtpDATEEND->checkBox(), dlg.cbTST,
+            dlg.cbSTS, dlg.cbNST, dlg.btnOk, dlg.btnCancel }));
 }
 
 TEST_F(ExpDialog, AddProposesTheDayAfterTheLatestDismissal)
@@ -165,29 +161,32 @@ TEST_F(ExpDialog, CopyTakesPlaceAndFlagsButNotTheDates)
     store.addEmployee(u"Андреев"_s);
     store.addPeriod(u"Завод"_s, QDate(2010, 1, 1), QDate(2012, 4, 30), true, false, true);
     EXPECT_EQ(Open(CopyExpDlg, &exp),
-              (Shown { kCopyCaption, u"Завод"_s, QDate(2012, 5, 1), kToday, false, true, false, true }));
+        (Shown { kCopyCaption, u"Завод"_s, QDate(2012, 5, 1), kToday, false, true, false, true }));
 
     store.addEmployee(u"Борисов"_s); // no periods
-    EXPECT_EQ(Open(CopyExpDlg, &exp), (Shown { kCopyCaption, QString(), kToday, kToday, false, true, true, false }));
+    EXPECT_EQ(Open(CopyExpDlg, &exp),
+        (Shown { kCopyCaption, QString(), kToday, kToday, false, true, true, false }));
 }
 
 TEST_F(ExpDialog, EditShowsTheRowWithAnOpenEndAsTodayCleared)
 {
     store.addEmployee(u"Андреев"_s);
     store.addPeriod(u"Завод"_s, QDate(2010, 1, 1), QDate(2012, 4, 30), false, true, false);
-    EXPECT_EQ(Open(EditExpDlg, &exp), (Shown { kEditCaption, u"Завод"_s, QDate(2010, 1, 1), QDate(2012, 4, 30),
-                                                true, false, true, false }));
+    EXPECT_EQ(Open(EditExpDlg, &exp),
+        (Shown {
+            kEditCaption, u"Завод"_s, QDate(2010, 1, 1), QDate(2012, 4, 30), true, false, true, false }));
 
     store.addEmployee(u"Борисов"_s);
     store.addPeriod(u"Фабрика"_s, QDate(2016, 1, 1));
     EXPECT_EQ(Open(EditExpDlg, &exp),
-              (Shown { kEditCaption, u"Фабрика"_s, QDate(2016, 1, 1), kToday, false, true, true, true }));
+        (Shown { kEditCaption, u"Фабрика"_s, QDate(2016, 1, 1), kToday, false, true, true, true }));
 
     // An empty hiring date reads as day 0.
     store.addEmployee(u"Васильев"_s);
     store.addPeriod(u"Артель"_s, QDate(), QDate(1950, 1, 1));
     EXPECT_EQ(Open(EditExpDlg, &exp),
-              (Shown { kEditCaption, u"Артель"_s, QDate(1899, 12, 30), QDate(1950, 1, 1), true, true, true, true }));
+        (Shown {
+            kEditCaption, u"Артель"_s, QDate(1899, 12, 30), QDate(1950, 1, 1), true, true, true, true }));
 }
 
 TEST_F(ExpDialog, SavingAnOpenPeriodKeepsItsEndEmpty)

@@ -26,8 +26,7 @@ namespace formtest {
 
 // Runs `act` on the modal window of type Form as soon as the next modal loop
 // runs. A window the actions leave open is cancelled so the test cannot hang.
-template<typename Form>
-void WhenShown(std::function<void(Form &)> act)
+template <typename Form> void WhenShown(std::function<void(Form &)> act)
 {
     QMetaObject::invokeMethod(
         qApp,
@@ -125,7 +124,7 @@ public:
     // Posts a period of the current employee; an invalid date stays empty.
     // Returns the period's ID.
     qint32 addPeriod(const QString &place, QDate begin, QDate end = {}, bool tst = true, bool sts = true,
-                     bool nst = true, bool chk = true)
+        bool nst = true, bool chk = true)
     {
         dm.Exp.insert();
         dm.Exp.fieldByName(u"PLACE").setAsString(place);
