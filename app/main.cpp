@@ -1,12 +1,27 @@
+#include "app/Main.h"
+#include "platform/executableDir.h"
+#include "resources/fonts.h"
+#include "resources/resources.h"
+#include "store/uDM.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Тарвик"));
-    window.resize(1024, 768);
-    window.show();
-    return app.exec();
+    app.setWindowIcon(resources::ProgramIcon());
+    resources::RegisterFonts();
+
+    // The data module lives for the whole run; the window is created after it
+    // and goes before it.
+    store::Tdm dm;
+    int exitCode = 0;
+    {
+        TfMain window(dm, platform::ExecutableDir());
+        if (!window.started())
+            return 1;
+        window.show();
+        exitCode = QApplication::exec();
+    }
+    return exitCode;
 }

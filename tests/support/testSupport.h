@@ -11,3 +11,11 @@ QString DataDir();
 QByteArray ReadFixture(const QString &name);
 
 } // namespace testsupport
+
+#include <ostream>
+
+// Readable QString values in test failure messages.
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
