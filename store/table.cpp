@@ -518,15 +518,16 @@ void Table::Impl::followMaster(bool force)
     viewValid = false;
     moveToFirst();
     notify([&](TableObserver &o) { o.reset(q); });
-    runAfterScroll();
+    // Details follow first, so the after-scroll handler sees them in step.
     notifyDetails(false);
+    runAfterScroll();
 }
 
 void Table::Impl::scrolled()
 {
     notify([&](TableObserver &o) { o.currentChanged(q); });
-    runAfterScroll();
     notifyDetails(false);
+    runAfterScroll();
 }
 
 void Table::Impl::discardPending()
@@ -580,8 +581,8 @@ void Table::Impl::opened()
     }
     moveToFirst();
     notify([&](TableObserver &o) { o.reset(q); });
-    runAfterScroll();
     notifyDetails(true);
+    runAfterScroll();
 }
 
 void Table::Impl::clearData()

@@ -127,6 +127,19 @@ TEST(TdmAfterScrollTest, EveryEmployeeMoveRefreshesTheSummaryOnceInstalled)
     EXPECT_EQ(seen, (QStringList { u"Волков"_s, u"Белов"_s, u"Волков"_s }));
 }
 
+TEST(TdmAfterScrollTest, PeriodsFollowTheEmployeeBeforeTheSummaryIsBuilt)
+{
+    OpenStore s;
+    s.addEmp(u"Белов"_s);
+    s.addPeriod({ .begin = Day(1990, 3, 1), .end = Day(1995, 8, 15), .tst = true, .chk = true });
+    s.addEmp(u"Волков"_s);
+    QStringList seen;
+    s.dm.setOutItog([&] { seen << s.dm.Emp.fieldByName(u"LName").asString() + u':' + s.dm.ExpItog(Day(2005, 3, 1)).TST; });
+    s.dm.Emp.first();
+    s.dm.Emp.next();
+    EXPECT_EQ(seen, (QStringList { u"Белов:5 лет 5 месяцев 15 дней"_s, u"Волков:"_s }));
+}
+
 // ---------------------------------------------------------------------------
 // Service results
 
