@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
   clang libclang-rt-14-dev
   fonts-wine fonts-liberation fonts-dejavu-core
-  xvfb xauth xdotool xclip imagemagick
+  xvfb xauth x11-xkb-utils xdotool xclip imagemagick
 )
 
 missing=()
