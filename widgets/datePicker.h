@@ -10,7 +10,9 @@ namespace widgets {
 
 // A date picker holding calendar days, shown in the user's short date
 // format, with a month calendar on demand and, optionally, a check box in
-// front of the date (cleared: no date).
+// front of the date (cleared: no date). Typed digits fill day, month and
+// year in turn, with or without separators; a two-digit year means one of the
+// 80 years before this one or the 19 after it.
 class TDateTimePicker : public QWidget {
     Q_OBJECT
 public:
