@@ -125,14 +125,25 @@ protected:
 
     void Focus(QWidget *widget)
     {
+        Reactivate();
         widget->setFocus(Qt::OtherFocusReason);
         QApplication::processEvents();
         ASSERT_EQ(QApplication::focusWidget(), widget);
     }
 
-    // A key pressed where the focus is.
-    static void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    void Reactivate()
     {
+        if (window && !QApplication::activeModalWidget() && !window->isActiveWindow()) {
+            window->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        }
+    }
+
+    // A key pressed where the focus is. Without a window manager nothing gives
+    // the main window its activation back after a modal window, so the test does.
+    void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        Reactivate();
         QWidget *target = QApplication::focusWidget();
         ASSERT_NE(target, nullptr);
         QTest::keyClick(target, key, modifiers);
