@@ -340,14 +340,15 @@ private:
     {
         if (fPendingField < 0)
             return;
-        const Token::Kind kind = kindOf(fPendingField);
+        const int field = std::exchange(fPendingField, -1);
         const QString digits = std::exchange(fPending, QString());
-        fPendingField = -1;
-        const QDate typed = withField(date(), kind, digits.toInt(), digits.size());
+        const QDate typed = withField(date(), kindOf(field), digits.toInt(), digits.size());
         // Out of range years end at the first or last day the picker holds.
         if (typed.isValid())
             setDate(std::clamp(typed, minimumDate(), maximumDate()));
         showValue();
+        if (hasFocus())
+            selectField(field);
     }
 
     void dropPending()

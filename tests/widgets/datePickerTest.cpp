@@ -332,6 +332,7 @@ TEST_F(TypedDateTest, WindowShortcutsAndEnterSeeTheHalfTypedYear)
     tabIn();
     type("15.08.95");
     key(Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(selected(), u"1995");
     key(Qt::Key_Home);
     type("17.09.96");
     key(Qt::Key_Return);
