@@ -372,32 +372,32 @@ void TfMain::Guarded(Change change)
     }
 }
 
+template<typename Dialog>
+void TfMain::Confirm(Dialog *dialog, store::Table &table, bool insert)
+{
+    // The dialog is closed and read before the table leaves browsing.
+    std::unique_ptr<Dialog> dlg(dialog);
+    if (dlg->modalResult() != TModalForm::mrOk)
+        return;
+    Guarded([&] {
+        if (insert)
+            table.insert();
+        else
+            table.edit();
+        if (dlg->SaveToDS(&table))
+            table.post();
+        else
+            table.cancel();
+    });
+}
+
 void TfMain::prAdd()
 {
     const QWidget *active = activeControl();
-    if (active && active == grdEmp) {
-        std::unique_ptr<TfEmp> dlg(AddEmpDlg());
-        if (dlg->modalResult() == TModalForm::mrOk) {
-            Guarded([&] {
-                fDm.Emp.insert();
-                if (dlg->SaveToDS(&fDm.Emp))
-                    fDm.Emp.post();
-                else
-                    fDm.Emp.cancel();
-            });
-        }
-    } else if (active && active == grdExp) {
-        std::unique_ptr<TfExp> dlg(AddExpDlg(&fDm.Exp));
-        if (dlg->modalResult() == TModalForm::mrOk) {
-            Guarded([&] {
-                fDm.Exp.insert();
-                if (dlg->SaveToDS(&fDm.Exp))
-                    fDm.Exp.post();
-                else
-                    fDm.Exp.cancel();
-            });
-        }
-    }
+    if (active && active == grdEmp)
+        Confirm(AddEmpDlg(), fDm.Emp, true);
+    else if (active && active == grdExp)
+        Confirm(AddExpDlg(&fDm.Exp), fDm.Exp, true);
     prOutItog();
     prUpdateActions();
 }
@@ -405,18 +405,8 @@ void TfMain::prAdd()
 void TfMain::prCopy()
 {
     const QWidget *active = activeControl();
-    if (active && active == grdExp) {
-        std::unique_ptr<TfExp> dlg(CopyExpDlg(&fDm.Exp));
-        if (dlg->modalResult() == TModalForm::mrOk) {
-            Guarded([&] {
-                fDm.Exp.insert();
-                if (dlg->SaveToDS(&fDm.Exp))
-                    fDm.Exp.post();
-                else
-                    fDm.Exp.cancel();
-            });
-        }
-    }
+    if (active && active == grdExp)
+        Confirm(CopyExpDlg(&fDm.Exp), fDm.Exp, true);
     prOutItog();
     prUpdateActions();
 }
@@ -425,31 +415,12 @@ void TfMain::prEdit()
 {
     const QWidget *active = activeControl();
     if (active && active == grdEmp && EmpHasRow()) {
-        std::unique_ptr<TfEmp> dlg(EditEmpDlg(&fDm.Emp));
-        if (dlg->modalResult() == TModalForm::mrOk) {
-            Guarded([&] {
-                fDm.Emp.edit();
-                if (dlg->SaveToDS(&fDm.Emp))
-                    fDm.Emp.post();
-                else
-                    fDm.Emp.cancel();
-            });
-        }
+        Confirm(EditEmpDlg(&fDm.Emp), fDm.Emp, false);
         prOutItog();
         return;
     }
-    if (active && active == grdExp && ExpHasRow()) {
-        std::unique_ptr<TfExp> dlg(EditExpDlg(&fDm.Exp));
-        if (dlg->modalResult() == TModalForm::mrOk) {
-            Guarded([&] {
-                fDm.Exp.edit();
-                if (dlg->SaveToDS(&fDm.Exp))
-                    fDm.Exp.post();
-                else
-                    fDm.Exp.cancel();
-            });
-        }
-    }
+    if (active && active == grdExp && ExpHasRow())
+        Confirm(EditExpDlg(&fDm.Exp), fDm.Exp, false);
     prOutItog();
 }
 

@@ -13,6 +13,7 @@ class QToolButton;
 
 namespace store {
 class Field;
+class Table;
 class Tdm;
 } // namespace store
 
@@ -105,6 +106,9 @@ private:
     // Runs a store change; a rejected change is undone and reported.
     template<typename Change>
     void Guarded(Change change);
+    // Writes a closed dialog's values into a new or the current row on OK.
+    template<typename Dialog>
+    void Confirm(Dialog *dialog, store::Table &table, bool insert);
 
     store::Tdm &fDm;
     widgets::KeyPreview *fKeyPreview = nullptr;
