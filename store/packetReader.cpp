@@ -225,7 +225,8 @@ std::vector<pugi::xml_node> Reader::elements(pugi::xml_node parent) const
 
 // Undoes the replacements of the writer and any numeric reference; an
 // ampersand that starts none of them is kept as it is (files written with
-// the old "&#" short form of ampersand and byte 1 thus still load).
+// the old "&#" short form of ampersand and byte 1 thus load without error,
+// though that pair is not restored).
 // Numeric references name Unicode characters: UTF-8 in a UTF-8 file,
 // converted to the code page in a code-page file.
 std::string Reader::unescape(std::string_view raw) const

@@ -6,6 +6,7 @@
 
 #include <QLockFile>
 
+#include <algorithm>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -34,7 +35,8 @@ FieldDef Calc(const QString &name, int size)
 QString Initial(const Field &f)
 {
     const QString text = f.asString();
-    if (text.trimmed().isEmpty())
+    // Blank means nothing above U+0020: a no-break space is a character here.
+    if (std::none_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0x20; }))
         return {};
     return u" "_s + text.front() + u"."_s;
 }

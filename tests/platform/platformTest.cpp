@@ -68,7 +68,10 @@ TEST(Clock, DayNumbersAndOverride)
     platform::SetClockForTesting([] { return 38412.5; });
     EXPECT_EQ(platform::Today(), 38412);
     platform::SetClockForTesting({});
-    EXPECT_GT(platform::Today(), 46000); // 2025 and later
+    EXPECT_EQ(platform::Today(), platform::DayFromDate(QDate::currentDate()));
+    // The whole day drops the time toward zero, also before day 0.
+    EXPECT_EQ(platform::WholeDay(-0.5), 0);
+    EXPECT_EQ(platform::WholeDay(-1.5), -1);
 }
 
 } // namespace

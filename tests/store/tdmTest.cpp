@@ -46,6 +46,8 @@ TEST(TdmCalcFieldsTest, ShortNameTakesTheInitialsOfTheNonBlankParts)
         { "empty first name", u"Иванов"_s, QString(), u"Сергеевич"_s, u"Иванов С."_s },
         { "first name of blanks", u"Иванов"_s, u"   "_s, std::nullopt, u"Иванов"_s },
         { "leading blank is the initial", u"Иванов"_s, u" Пётр"_s, std::nullopt, u"Иванов  ."_s },
+        { "no-break space is no blank", u"Иванов"_s, u"\u00A0"_s, std::nullopt, u"Иванов \u00A0."_s },
+        { "tab before the patronymic", u"Иванов"_s, u"Пётр"_s, u"\tС"_s, u"Иванов П. \t."_s },
         { "cut to fifty, then the trailing blank", QString(49, u'Ж'), u"Пётр"_s, std::nullopt, QString(49, u'Ж') },
     };
     for (const Case &c : cases) {
