@@ -11,7 +11,7 @@ set -uo pipefail
 [ $# -eq 2 ] || { echo "usage: $0 <tarvik executable> <fixture folder>" >&2; exit 2; }
 exe=$1
 fixtures=$2
-# shellcheck source=lib.sh
+# shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$0")/lib.sh"
 
 e2e_require_tools

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Helpers for driving the real program under a private X server with real
 # key presses. Sourced by e2e.sh and screenshot.sh; every wait has a limit,
 # and the trap ends the processes started here by their ids.
@@ -15,7 +16,7 @@ e2e_cleanup()
     if [ -n "$e2e_app_pid" ] && kill -0 "$e2e_app_pid" 2>/dev/null; then
         kill "$e2e_app_pid" 2>/dev/null
         sleep 0.5
-        kill -9 "$e2e_app_pid" 2>/dev/null
+        kill -0 "$e2e_app_pid" 2>/dev/null && kill -9 "$e2e_app_pid" 2>/dev/null
     fi
     if [ -n "$e2e_xvfb_pid" ] && kill -0 "$e2e_xvfb_pid" 2>/dev/null; then
         kill "$e2e_xvfb_pid" 2>/dev/null
@@ -30,7 +31,7 @@ e2e_cleanup()
 e2e_fail()
 {
     echo "FAIL: $*" >&2
-    if [ -n "${DISPLAY:-}" ]; then
+    if [ -n "$e2e_xvfb_pid" ]; then
         local shot="$E2E_ARTEFACTS/e2e-failure.png"
         if timeout 10 import -window root "$shot" 2>/dev/null; then
             echo "screen saved to $shot" >&2
@@ -46,7 +47,7 @@ e2e_fail()
 e2e_require_tools()
 {
     local tool
-    for tool in Xvfb setxkbmap xdotool xclip import iconv timeout; do
+    for tool in Xvfb xkbcomp xdotool xclip import iconv timeout; do
         command -v "$tool" >/dev/null || e2e_fail "$tool is missing (tools/install-deps.sh installs it)"
     done
 }
@@ -57,6 +58,7 @@ e2e_prepare()
 {
     local exe=$1
     [ -x "$exe" ] || e2e_fail "no executable at $exe"
+    rm -f "$E2E_ARTEFACTS/e2e-failure.png"
     e2e_tmp=$(mktemp -d "${TMPDIR:-/tmp}/tarvik-e2e.XXXXXX") || e2e_fail "mktemp"
     mkdir -p "$e2e_tmp/app" "$e2e_tmp/xdg"
     chmod 700 "$e2e_tmp/xdg"
@@ -66,11 +68,12 @@ e2e_prepare()
 }
 
 # Own X server; -displayfd lets it pick a free display itself, so parallel
-# runs cannot race for the same number.
+# runs cannot race for the same number. -noreset keeps the keyboard map
+# loaded below when its loader disconnects.
 e2e_start_x()
 {
     local fdfile="$e2e_tmp/display" i
-    Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp 3>"$fdfile" 2>"$e2e_tmp/xvfb.log" &
+    Xvfb -displayfd 3 -noreset -screen 0 1280x900x24 -nolisten tcp 3>"$fdfile" 2>"$e2e_tmp/xvfb.log" &
     e2e_xvfb_pid=$!
     for i in $(seq 100); do
         [ -s "$fdfile" ] && break
@@ -78,14 +81,37 @@ e2e_start_x()
         sleep 0.1
     done
     [ -s "$fdfile" ] || e2e_fail "Xvfb gave no display number"
-    export DISPLAY=":$(head -n1 "$fdfile")"
-    # With Cyrillic in the keyboard map xdotool types it directly instead of
-    # remapping a spare key for each letter, which can lose letters.
-    timeout 10 setxkbmap -layout us,ru || e2e_fail "setxkbmap failed"
+    DISPLAY=":$(head -n1 "$fdfile")"
+    export DISPLAY
+    e2e_add_cyrillic_keys
     # The program's locale: C falls back to Russian with dd.MM.yyyy dates.
     export LANG=C.UTF-8
     unset LC_ALL LANGUAGE LC_TIME LC_COLLATE LC_CTYPE LC_MESSAGES QT_IM_MODULE
     export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$e2e_tmp/xdg"
+}
+
+# xdotool types a character missing from the keyboard map by binding it to a
+# spare key for a moment; a busy program reads the map after the binding is
+# gone and loses the letter. So the Cyrillic letters (and the few other
+# characters the texts use) get keys of their own in the first group.
+e2e_add_cyrillic_keys()
+{
+    local names=(a be ve ghe de ie io zhe ze i shorti ka el em en o pe er es te u ef ha tse che sha shcha
+                 hardsign yeru softsign e yu ya)
+    local keymap="$e2e_tmp/keymap.xkb" extra="" code=208 name
+    for name in "${names[@]}"; do
+        extra+="    replace key <I$code> { [ Cyrillic_$name, Cyrillic_${name^^} ] };"$'\n'
+        code=$((code + 1))
+    done
+    extra+="    replace key <I$code> { [ guillemotleft, guillemotright ] };"$'\n'
+    extra+="    replace key <I$((code + 1))> { [ numerosign ] };"$'\n'
+    timeout 10 xkbcomp -w0 "$DISPLAY" "$keymap" || e2e_fail "cannot read the keyboard map"
+    # Into the symbols section, before its closing line.
+    awk -v extra="$extra" '
+        /^xkb_symbols/ { symbols = 1 }
+        symbols && /^};/ { printf "%s", extra; symbols = 0 }
+        { print }' "$keymap" >"$keymap.new" || e2e_fail "cannot extend the keyboard map"
+    timeout 10 xkbcomp -w0 "$keymap.new" "$DISPLAY" || e2e_fail "cannot load the keyboard map"
 }
 
 e2e_wait_window()

@@ -9,7 +9,7 @@ set -uo pipefail
 [ $# -eq 2 ] || { echo "usage: $0 <tarvik executable> <output .png>" >&2; exit 2; }
 exe=$1
 out=$(realpath -m "$2")
-# shellcheck source=lib.sh
+# shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$0")/lib.sh"
 
 e2e_require_tools
