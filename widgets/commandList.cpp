@@ -141,7 +141,6 @@ void Command::syncAction()
     m_action->setText(text);
     m_action->setIconText(m_caption);
     m_action->setToolTip(m_hint);
-    m_action->setStatusTip(m_hint);
     m_action->setIcon(m_list.image(m_imageIndex));
     m_action->setEnabled(m_enabled);
 }

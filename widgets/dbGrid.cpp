@@ -364,9 +364,16 @@ void TDBGrid::followTable()
         const int column
             = current.isValid() ? current.column() : std::max(0, horizontalHeader()->logicalIndex(0));
         const QModelIndex target = d->model->index(row, column);
-        if (target != current || !selectionModel()->isRowSelected(row, {}))
-            selectionModel()->setCurrentIndex(
-                target, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        // Only the active control shows its current row as a highlighted
+        // bar; another grid keeps it in the row indicator alone (the view
+        // paints a selected row's background before any delegate runs).
+        if (d->activeControl) {
+            if (target != current || !selectionModel()->isRowSelected(row, {}))
+                selectionModel()->setCurrentIndex(
+                    target, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        } else if (target != current || selectionModel()->hasSelection()) {
+            selectionModel()->setCurrentIndex(target, QItemSelectionModel::Clear);
+        }
         scrollTo(target);
     }
     --d->following;
@@ -443,6 +450,7 @@ void TDBGrid::focusInEvent(QFocusEvent *event)
     QTableView::focusInEvent(event);
     if (!d->activeControl) {
         d->activeControl = true;
+        followTable();
         viewport()->update();
         emit entered();
     }
@@ -455,6 +463,7 @@ void TDBGrid::focusOutEvent(QFocusEvent *event)
     // window's active control; only a move within the window counts.
     if (d->activeControl && window()->focusWidget() != this) {
         d->activeControl = false;
+        followTable();
         viewport()->update();
         emit exited();
     }

@@ -283,12 +283,27 @@ TEST_F(DBGridTest, DrawingCallbackSeesTheDrawnRowAndTheHighlight)
         EXPECT_EQ(d.selected, d.name == u"D"_s) << d.name.toStdString();
     }
 
-    // Unfocused, the current row is marked only by the indicator.
+    // Unfocused, the current row is marked only by the indicator: no bar
+    // behind its cells either.
+    const auto highlighted = [&](int row) {
+        const QImage image = grid->viewport()->grab().toImage();
+        const QRect cell = grid->visualRect(grid->model()->index(row, 0));
+        return image.pixelColor(cell.left() + 2, cell.center().y())
+            == grid->palette().color(QPalette::Active, QPalette::Highlight);
+    };
+    EXPECT_TRUE(highlighted(3));
     other->setFocus();
     paint();
     ASSERT_EQ(drawn.size(), 10u);
     for (const Drawn &d : drawn)
         EXPECT_FALSE(d.selected) << d.name.toStdString();
+    EXPECT_FALSE(highlighted(3));
+    EXPECT_EQ(grid->currentRow(), 3);
+    // The bar comes back with the focus, on the row the table moved to meanwhile.
+    table.setRecNo(1);
+    grid->setFocus();
+    EXPECT_TRUE(highlighted(1));
+    EXPECT_FALSE(highlighted(3));
 }
 
 } // namespace
