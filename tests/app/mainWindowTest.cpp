@@ -1,11 +1,13 @@
 #include "mainWindowFixture.h"
 
+#include "dialogs/Exp.h"
 #include "widgets/drawFrame.h"
 
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QHeaderView>
 #include <QMenu>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -197,8 +199,12 @@ TEST_F(MainWindowTest, ContextMenuShowsCaptionsAndFirstKeys)
         u"Выбрать\tCtrl+Space"_s,  u"Выбрать всё\tCtrl+A"_s,              u"Отменить выбор всех\tAlt+A"_s,
     };
     EXPECT_EQ(items, expected);
-    for (QAction *a : window->pmMain->actions())
+    for (QAction *a : window->pmMain->actions()) {
         EXPECT_TRUE(a->shortcut().isEmpty()) << a->text().toStdString();
+        // Hovering an item writes nothing into the status bar.
+        a->showStatusText(window->grdEmp);
+        EXPECT_TRUE(window->sbMain->currentMessage().isEmpty()) << a->text().toStdString();
+    }
 }
 
 TEST_F(MainWindowTest, SpaceAndCtrlSpaceByFocus)
@@ -380,4 +386,26 @@ TEST_F(MainWindowTest, RightClickMakesTheRowCurrentBeforeTheMenu)
     QApplication::sendEvent(window->grdExp->viewport(), &menuEvent);
     EXPECT_EQ(QApplication::focusWidget(), window->grdExp);
     EXPECT_EQ(placeWhenMenuOpened, u"Школа"_s);
+}
+
+TEST_F(MainWindowTest, EditAndSelectLeaveTheCommandStatesAlone)
+{
+    Start([](store::Tdm &dm) {
+        AddEmployee(dm, u"Иванов"_s);
+        AddPeriod(dm, {u"Завод"_s, QDate(1990, 3, 1), QDate(1995, 8, 15)});
+    });
+    Focus(window->grdExp);
+    // A state the enabling rule would correct at once, were it run.
+    window->acCopy->setEnabled(false);
+    Press(Qt::Key_Space);
+    Press(Qt::Key_A, Qt::ControlModifier);
+    formtest::WhenShown<TfExp>([](TfExp &dlg) { QTest::keyClick(&dlg, Qt::Key_Escape); });
+    Press(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_FALSE(window->acCopy->enabled());
+    // Add refreshes them whatever the dialog's answer.
+    Focus(window->grdExp);
+    window->acCopy->setEnabled(false);
+    formtest::WhenShown<TfExp>([](TfExp &dlg) { QTest::keyClick(&dlg, Qt::Key_Escape); });
+    Press(Qt::Key_Insert);
+    EXPECT_TRUE(window->acCopy->enabled());
 }

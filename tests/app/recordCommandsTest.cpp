@@ -333,8 +333,14 @@ TEST_F(MainWindowTest, CopyTakesPlaceAndFlagsAndAddsAnUnmarkedPeriod)
 
 TEST_F(MainWindowTest, DoubleClickOnATitleEditsTheCurrentEmployee)
 {
-    Start([](store::Tdm &dm) { AddEmployee(dm, u"Иванов"_s, u"Пётр"_s); });
+    Start([](store::Tdm &dm) {
+        AddEmployee(dm, u"Абрамов"_s);
+        AddEmployee(dm, u"Иванов"_s, u"Пётр"_s);
+        AddEmployee(dm, u"Яковлев"_s);
+    });
     Focus(window->grdEmp);
+    Press(Qt::Key_Down);
+    ASSERT_EQ(dm->Emp.fieldByName(u"LName").asString(), u"Иванов"_s);
     formtest::WhenShown<TfEmp>([](TfEmp &dlg) {
         EXPECT_EQ(dlg.windowTitle(), u"Редактирование данных работника"_s);
         EXPECT_EQ(dlg.LName(), u"Иванов"_s);
@@ -346,6 +352,9 @@ TEST_F(MainWindowTest, DoubleClickOnATitleEditsTheCurrentEmployee)
     QTest::mouseDClick(titles->viewport(), Qt::LeftButton, {}, QPoint(titles->sectionPosition(0) + 10, 5));
     EXPECT_EQ(dm->Emp.fieldByName(u"LName").asString(), u"Иванова"_s);
     EXPECT_EQ(Summary().value(1), u"Иванова Пётр "_s);
+    EXPECT_EQ(dm->Emp.recordCount(), 3);
+    EXPECT_TRUE(dm->Emp.locate(u"LName", u"Абрамов"_s));
+    EXPECT_TRUE(dm->Emp.locate(u"LName", u"Яковлев"_s));
 }
 
 TEST_F(MainWindowTest, F1ShowsTheHelpText)
