@@ -104,6 +104,11 @@ bool Field::readOnly() const
     return m_def.readOnly;
 }
 
+void Field::setReadOnly(bool readOnly)
+{
+    m_def.readOnly = readOnly;
+}
+
 bool Field::isNull() const
 {
     const PacketValue *v = m_table.d->read(*this);

@@ -48,6 +48,8 @@ public:
     int size() const;
     bool isCalculated() const;
     bool readOnly() const;
+    // A read-only field refuses writes ("Field '%s' cannot be modified").
+    void setReadOnly(bool readOnly);
 
     bool isNull() const;
     // Text: the stored bytes as Unicode; integer: decimal; date: short date

@@ -94,6 +94,25 @@ TEST_F(MainWindowTest, FirstPeriodIsAddedUnmarkedAndCountsOnceMarked)
     EXPECT_EQ(Summary().value(5), u"  Непрерывный стаж - 0 лет 0 месяцев 0 дней"_s);
 }
 
+TEST_F(MainWindowTest, AValueTheTableRefusesLeavesNoRowAndNoMessage)
+{
+    Start([](store::Tdm &dm) { AddEmployee(dm, u"Иванов"_s); });
+    // The middle name is written last, after the first and last names.
+    dm->Emp.fieldByName(u"MName").setReadOnly(true);
+    Focus(window->grdEmp);
+    BoxAnswers answers;
+    formtest::WhenShown<TfEmp>([](TfEmp &dlg) {
+        formtest::TypeText(dlg.edtLName, u"Петров"_s);
+        QTest::keyClick(dlg.edtLName, Qt::Key_Return);
+    });
+    Press(Qt::Key_Insert);
+    EXPECT_TRUE(answers.shown.empty());
+    EXPECT_EQ(dm->Emp.recordCount(), 1);
+    EXPECT_EQ(dm->Emp.state(), store::Table::State::Browse);
+    EXPECT_EQ(Versions(dm->Emp), 1u);
+    EXPECT_EQ(Summary().value(1), u"Иванов  "_s);
+}
+
 TEST_F(MainWindowTest, CancelledDialogsChangeNothingButStillRefresh)
 {
     Start([](store::Tdm &dm) {
