@@ -56,21 +56,9 @@ const QString &Command::hint() const
     return m_hint;
 }
 
-void Command::setHint(const QString &hint)
-{
-    m_hint = hint;
-    syncAction();
-}
-
 int Command::imageIndex() const
 {
     return m_imageIndex;
-}
-
-void Command::setImageIndex(int index)
-{
-    m_imageIndex = index;
-    syncAction();
 }
 
 quint16 Command::shortCut() const
@@ -110,11 +98,6 @@ void Command::setEnabled(bool enabled)
 bool Command::hasHandler() const
 {
     return static_cast<bool>(m_onExecute);
-}
-
-void Command::setOnExecute(std::function<void()> handler)
-{
-    m_onExecute = std::move(handler);
 }
 
 bool Command::execute()
@@ -267,15 +250,8 @@ KeyPreview::~KeyPreview()
         qApp->removeEventFilter(this);
 }
 
-void KeyPreview::setGridMenuOf(std::function<const QMenu *(QWidget *)> gridMenuOf)
-{
-    m_gridMenuOf = std::move(gridMenuOf);
-}
-
 const QMenu *KeyPreview::gridMenuOf(QWidget *focused) const
 {
-    if (m_gridMenuOf)
-        return m_gridMenuOf(focused);
     for (QWidget *w = focused; w && w != m_window; w = w->parentWidget()) {
         if (const auto *grid = qobject_cast<const TDBGrid *>(w))
             return grid->popupMenu();

@@ -39,9 +39,7 @@ public:
     const QString &caption() const;
     void setCaption(const QString &caption);
     const QString &hint() const;
-    void setHint(const QString &hint);
     int imageIndex() const;
-    void setImageIndex(int index);
     quint16 shortCut() const;
     void setShortCut(quint16 shortCut);
     // Second keys, parsed; unknown texts are dropped.
@@ -51,7 +49,6 @@ public:
     bool enabled() const;
     void setEnabled(bool enabled);
     bool hasHandler() const;
-    void setOnExecute(std::function<void()> handler);
 
     // Runs the handler when the command is enabled and has one; true when
     // it ran.
@@ -137,10 +134,6 @@ public:
     KeyPreview(QWidget *window, CommandList &list);
     ~KeyPreview() override;
 
-    // The context menu to search first for the focused control; by default
-    // the popup menu of the data grid holding the focus, null elsewhere.
-    void setGridMenuOf(std::function<const QMenu *(QWidget *focused)> gridMenuOf);
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -149,7 +142,6 @@ private:
 
     QWidget *m_window;
     CommandList &m_list;
-    std::function<const QMenu *(QWidget *)> m_gridMenuOf;
 };
 
 } // namespace widgets
