@@ -27,6 +27,10 @@ enum class ColumnKind {
 };
 
 ColumnKind KindOfTypeToken(QByteArrayView token);
+// The standard spelling of a type token ("int" is "i4"); nothing when unknown.
+std::optional<QByteArray> CanonicalTypeToken(QByteArrayView token);
+// The type name messages give for a token ("Integer", "String", ...).
+QString TypeNameOfToken(QByteArrayView token);
 
 struct PacketColumn {
     QByteArray fieldName; // `fieldname`, written only when not empty

@@ -304,27 +304,6 @@ bool IsTrue(std::string_view s)
     return EqualsNoCase(s, "true");
 }
 
-// Canonical spelling of a type token, or nothing when it is unknown.
-std::optional<QByteArray> CanonicalType(std::string_view token)
-{
-    static constexpr std::string_view known[] = {
-        "i1",       "i2",         "i4",          "i8",      "ui1",         "ui2",
-        "ui4",      "ui8",        "r4",          "r8",      "r10",         "fixed",
-        "fixedFMT", "date",       "time",        "dateTime", "SQLdateTime", "SQLdateTimeOffset",
-        "boolean",  "string",     "string.uni",  "bin.hex", "nested",      "IntArray",
-        "UIntArray", "struct",
-    };
-    if (EqualsNoCase(token, "int"))
-        return QByteArray("i4");
-    if (EqualsNoCase(token, "uint"))
-        return QByteArray("ui4");
-    for (const std::string_view k : known) {
-        if (EqualsNoCase(token, k))
-            return QByteArray(k.data(), qsizetype(k.size()));
-    }
-    return std::nullopt;
-}
-
 void Reader::readFields(pugi::xml_node fields)
 {
     for (const pugi::xml_node f : elements(fields)) {
@@ -345,7 +324,7 @@ void Reader::readFields(pugi::xml_node fields)
         const pugi::xml_attribute type = f.attribute("fieldtype");
         if (!type)
             reject(f, u"field '%1' has no fieldtype"_s.arg(shown));
-        const auto canonical = CanonicalType(type.value());
+        const auto canonical = CanonicalTypeToken(QByteArrayView(type.value()));
         if (!canonical)
             reject(f, u"field '%1' has the unknown type '%2'"_s.arg(shown, Shown(type.value())));
         c.typeToken = *canonical;

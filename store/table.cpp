@@ -53,44 +53,7 @@ QString TypeName(FieldType type)
 
 QString ColumnTypeName(const PacketColumn &c)
 {
-    if (c.isAutoInc())
-        return u"AutoInc"_s;
-    static const std::pair<const char *, const char *> names[] = {
-        {"i1", "Shortint"},
-        {"ui1", "Byte"},
-        {"i2", "Smallint"},
-        {"ui2", "Word"},
-        {"i4", "Integer"},
-        {"int", "Integer"},
-        {"ui4", "LongWord"},
-        {"uint", "LongWord"},
-        {"i8", "Largeint"},
-        {"ui8", "Largeint"},
-        {"r4", "Single"},
-        {"r8", "Float"},
-        {"r10", "Extended"},
-        {"fixed", "BCD"},
-        {"fixedfmt", "FMTBcd"},
-        {"date", "Date"},
-        {"time", "Time"},
-        {"datetime", "DateTime"},
-        {"sqldatetime", "TimeStamp"},
-        {"sqldatetimeoffset", "TimeStampOffset"},
-        {"boolean", "Boolean"},
-        {"string", "String"},
-        {"string.uni", "WideString"},
-        {"bin.hex", "Blob"},
-        {"nested", "DataSet"},
-        {"intarray", "Array"},
-        {"uintarray", "Array"},
-        {"struct", "ADT"},
-    };
-    const QByteArray token = c.typeToken.toLower();
-    for (const auto &[t, n] : names) {
-        if (token == t)
-            return QString::fromLatin1(n);
-    }
-    return u"Unknown"_s;
+    return c.isAutoInc() ? u"AutoInc"_s : TypeNameOfToken(c.typeToken);
 }
 
 QString ColumnName(const PacketColumn &c)
