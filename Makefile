@@ -33,7 +33,7 @@ test-asan: deps
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp ctest --output-on-failure -j $(JOBS)
 
 bench: build
-	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b; done
+	@for b in $(BUILD)/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] || continue; echo "== $$b"; "$$b"; done
 
 # Fuzz the data file reader: make fuzz FUZZ_SECONDS=600
 FUZZ_SECONDS ?= 60
