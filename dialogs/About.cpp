@@ -94,6 +94,11 @@ TfAbout::TfAbout(QWidget *parent)
     ArrangeFooter();
 }
 
+void TfAbout::reject()
+{
+    done(2);
+}
+
 void TfAbout::Load()
 {
     meExp->clear();

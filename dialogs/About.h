@@ -90,6 +90,10 @@ public:
     // opener it replaces.
     static UrlOpener setUrlOpener(UrlOpener opener);
 
+    // "Закрыть", Esc and the close box end with Cancel (2), as every other
+    // window of the program does.
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
