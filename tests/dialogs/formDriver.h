@@ -7,6 +7,7 @@
 #include "dialogs/uMsgDlg.h"
 #include "platform/clock.h"
 #include "store/uDM.h"
+#include "support/openTables.h"
 
 #include <QApplication>
 #include <QList>
@@ -104,14 +105,7 @@ public:
 // A data module with both tables open and linked as the store opens them.
 class OpenStore {
 public:
-    OpenStore()
-    {
-        dm.Emp.createDataSet();
-        dm.Emp.setIndexName(QStringLiteral("FIO"));
-        dm.Exp.createDataSet();
-        dm.Exp.setMasterSource(&dm.DS_EMP, QStringLiteral("ID"));
-        dm.Exp.setIndexName(QStringLiteral("EMP_ID"));
-    }
+    OpenStore() { testsupport::OpenTables(dm); }
     // Posts a new employee, who becomes the current one.
     void addEmployee(const QString &lName, const QString &fName = {}, const QString &mName = {})
     {

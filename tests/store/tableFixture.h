@@ -1,8 +1,8 @@
 #pragma once
 
-#include "store/uDM.h"
-
 #include "platform/clock.h"
+#include "store/uDM.h"
+#include "support/openTables.h"
 
 #include <QDate>
 #include <QString>
@@ -27,14 +27,7 @@ inline qint32 Day(int y, int m, int d)
 // The data module opened the way the program opens it, without files.
 struct OpenStore {
     store::Tdm dm;
-    OpenStore()
-    {
-        dm.Emp.createDataSet();
-        dm.Emp.setIndexName(QStringLiteral("FIO"));
-        dm.Exp.createDataSet();
-        dm.Exp.setMasterSource(&dm.DS_EMP, QStringLiteral("ID"));
-        dm.Exp.setIndexName(QStringLiteral("EMP_ID"));
-    }
+    OpenStore() { testsupport::OpenTables(dm); }
 
     // Inserts and posts an employee; null parts stay null.
     void addEmp(const QString &last, const std::optional<QString> &first = {},
